@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The error box shows a message with one "." added when its last character
+// sorts after "." in the game's code page. Every non-ASCII character does:
+// the lead byte of a double-byte character is 0x81 or more.
+std::string withFinalPeriod(std::string_view message);
+
+// The text of the fatal start-up box: the error's kind, the program file's
+// name, a code location, then the message with its period.
+std::string fatalErrorText(std::string_view kindName, std::string_view moduleName,
+                           const void *location, std::string_view message);
+
+// The application title: the program file's name without its directory and
+// without everything from its first ".", lower case after the first character.
+// Both "/" and "\" separate directories.
+std::string applicationTitle(std::string_view programPath);
+
+// The help file of a program: its path with the extension replaced by ".hlp".
+// The extension starts at the last "." that comes after every "/", "\" and ":".
+std::string helpFileName(std::string_view programPath);
