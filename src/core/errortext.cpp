@@ -19,6 +19,11 @@ char asciiLower(char c)
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
 } // namespace
 
 std::string withFinalPeriod(std::string_view message)
@@ -53,8 +58,8 @@ std::string applicationTitle(std::string_view programPath)
     name = name.substr(0, name.find('.'));
     std::string title(name);
     // Only ASCII letters change case; a multi-byte character keeps its bytes.
-    for (std::size_t i = 1; i < title.size(); ++i)
-        title[i] = asciiLower(title[i]);
+    for (std::size_t i = 0; i < title.size(); ++i)
+        title[i] = i == 0 ? asciiUpper(title[i]) : asciiLower(title[i]);
     return title;
 }
 

@@ -14,7 +14,8 @@ std::string fatalErrorText(std::string_view kindName, std::string_view moduleNam
                            const void *location, std::string_view message);
 
 // The application title: the program file's name without its directory and
-// without everything from its first ".", lower case after the first character.
+// without everything from its first ".", capitalised: the first character in
+// upper case, the rest in lower case.
 // Both "/" and "\" separate directories.
 std::string applicationTitle(std::string_view programPath);
 

@@ -1,0 +1,40 @@
+#include "sidewindow.h"
+
+#include "controls.h"
+
+#include <QCloseEvent>
+
+SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth,
+                       int clientHeight, TColor colour)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      mainWindow_(mainWindow)
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QString::fromUtf8(caption));
+    setFont(layoutFont(12));
+    setColour(this, colour);
+    move(left, top);
+    setFixedSize(clientWidth, clientHeight);
+}
+
+void SideWindow::showWindow()
+{
+    if (isVisible())
+        return;
+    showNormal();
+    activateWindow();
+}
+
+void SideWindow::hideWindow()
+{
+    const bool wasActive = isActiveWindow();
+    hide();
+    if (wasActive && mainWindow_)
+        mainWindow_->activateWindow();
+}
+
+void SideWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    hideWindow();
+}

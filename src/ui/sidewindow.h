@@ -1,0 +1,27 @@
+#pragma once
+
+#include "colours.h"
+
+#include <QWidget>
+
+// The ranking and version windows: top-level windows of their own, not
+// owned by the race screen, that hide instead of closing.
+class SideWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth, int clientHeight, TColor colour);
+
+    // A hidden window is shown and activated; a shown one is left as it is,
+    // not even raised.
+    void showWindow();
+    // Hides the window; if it was the active one, the race screen becomes
+    // active again.
+    void hideWindow();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *mainWindow_;
+};
