@@ -1,0 +1,106 @@
+#include "exception.h"
+#include "tapplication.h"
+
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Waits for the next modal box, hands it to `inspect`, then always closes it
+// so that a failed check cannot leave the test hanging.
+void whenBoxOpens(std::function<void(QMessageBox *)> inspect)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        inspect(box);
+        box->done(QMessageBox::Ok);
+    });
+    timer->start();
+}
+
+class Thrower : public QObject
+{
+public:
+    std::string message;
+    int handled = 0;
+    bool event(QEvent *event) override
+    {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        ++handled;
+        throw EFOpenError(message);
+    }
+};
+
+} // namespace
+
+class TestApplication : public QObject
+{
+    Q_OBJECT
+private slots:
+    void titleFromTheProgramFile()
+    {
+        QCOMPARE(static_cast<TApplication *>(qApp)->Title, QString("Tst_application"));
+    }
+
+    void errorLeavingAHandlerIsShownAndTheLoopGoesOn()
+    {
+        Thrower thrower;
+        thrower.message = "ファイル <b>rank.mlt</b> は開けません";
+        QString caption, text;
+        Qt::TextFormat format = Qt::AutoText;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        Qt::WindowModality modality = Qt::NonModal;
+        whenBoxOpens([&](QMessageBox *box) {
+            caption = box->windowTitle();
+            text = box->text();
+            format = box->textFormat();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            modality = box->windowModality();
+        });
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(thrower.handled, 1);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(caption, QString("Tst_application"));
+        QCOMPARE(text, QString("ファイル <b>rank.mlt</b> は開けません."));
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(modality, Qt::ApplicationModal);
+
+        // The next event is handled as usual: the program carries on.
+        whenBoxOpens([](QMessageBox *) {});
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(thrower.handled, 2);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    }
+
+    void messageEndingInABracketGetsNoPeriod()
+    {
+        Thrower thrower;
+        thrower.message = "device busy (2)";
+        QString text;
+        whenBoxOpens([&](QMessageBox *box) { text = box->text(); });
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(text, QString("device busy (2)"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TApplication application(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_application.moc"

@@ -1,0 +1,214 @@
+#include "tform1.h"
+
+#include <QTest>
+
+// The race as the player runs it: strides on the pads, the clock, the finish
+// and Retry.
+class TestRaceScreen : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+
+    void stride()
+    {
+        form->Panel1MouseMove();
+        form->Panel2MouseMove();
+    }
+
+private slots:
+    void init() { form = std::make_unique<TForm1>(); }
+    void cleanup() { form.reset(); }
+
+    void atRest()
+    {
+        QCOMPARE(form->race.started, 0);
+        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(form->Label1->caption(), QString("0.0秒"));
+        for (int r = 0; r < 5; ++r) {
+            QCOMPARE(form->frameA(r)->isVisibleTo(form.get()), r == 0);
+            QVERIFY(!form->frameB(r)->isVisibleTo(form.get()));
+            QVERIFY(!form->goalPose(r)->isVisibleTo(form.get()));
+            QCOMPARE(form->frameA(r)->x(), 24);
+        }
+        QCOMPARE(form->Timer1->interval(), 70);
+        QCOMPARE(form->Timer1->timerType(), Qt::PreciseTimer);
+    }
+
+    void firstRedMoveStartsTheRaceAndHalfAStride()
+    {
+        form->Panel1MouseMove();
+        QCOMPARE(form->race.started, 1);
+        QVERIFY(form->Timer1->isActive());
+        QCOMPARE(form->race.stridePhase, 1);
+        QCOMPARE(form->Image1->x(), 27);
+        QCOMPARE(form->Image2->x(), 27);
+        QVERIFY(!form->Image1->isVisibleTo(form.get()));
+        QVERIFY(form->Image2->isVisibleTo(form.get()));
+
+        // More moves within the red pad do nothing until the blue pad.
+        form->Panel1MouseMove();
+        form->Panel1MouseMove();
+        QCOMPARE(form->Image1->x(), 27);
+
+        form->Panel2MouseMove();
+        QCOMPARE(form->race.stridePhase, 0);
+        QCOMPARE(form->Image1->x(), 30);
+        QCOMPARE(form->Image2->x(), 30);
+        QVERIFY(form->Image1->isVisibleTo(form.get()));
+        QVERIFY(!form->Image2->isVisibleTo(form.get()));
+        form->Panel2MouseMove();
+        QCOMPARE(form->Image1->x(), 30);
+    }
+
+    void blueFirstDoesNothing()
+    {
+        form->Panel2MouseMove();
+        QCOMPARE(form->race.started, 0);
+        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(form->Image1->x(), 24);
+        QCOMPARE(form->race.stridePhase, 0);
+    }
+
+    void clockCountsTicks()
+    {
+        form->Panel1MouseMove();
+        form->Timer1Timer();
+        QCOMPARE(form->Label1->caption(), QString("0.1秒"));
+        for (int i = 0; i < 9; ++i)
+            form->Timer1Timer();
+        QCOMPARE(form->Label1->caption(), QString("1.0秒"));
+        QCOMPARE(form->race.seconds, 1);
+        QCOMPARE(form->race.tenths, 0);
+    }
+
+    void labelGrowsToTheRight()
+    {
+        const QRect before = form->Label1->geometry();
+        form->race.seconds = 99;
+        form->race.tenths = 9;
+        form->Timer1Timer();
+        QCOMPARE(form->Label1->caption(), QString("100.0秒"));
+        QCOMPARE(form->Label1->pos(), before.topLeft());
+        QVERIFY(form->Label1->width() > before.width());
+    }
+
+    void finishAfterEightyStrides()
+    {
+        for (int i = 0; i < 79; ++i)
+            stride();
+        form->Panel1MouseMove(); // x 501, but mid-stride
+        QCOMPARE(form->Image1->x(), 501);
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 1);
+        QVERIFY(form->Timer1->isActive());
+
+        form->Panel2MouseMove();
+        QCOMPARE(form->Image1->x(), 504);
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 10);
+        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->Image1->isVisibleTo(form.get()));
+        QVERIFY(!form->Image2->isVisibleTo(form.get()));
+        QVERIFY(form->Image14->isVisibleTo(form.get()));
+        QCOMPARE(form->Label1->caption(), QString("0.2秒"));
+
+        // Frozen until Retry: neither pad moves, the race does not restart.
+        stride();
+        QCOMPARE(form->Image1->x(), 504);
+        QCOMPARE(form->race.started, 1);
+        QVERIFY(!form->Timer1->isActive());
+    }
+
+    void exactlyFiveHundredHasNotFinished()
+    {
+        form->Panel1MouseMove();
+        form->Image1->move(500, 128);
+        form->race.stridePhase = 0;
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 0);
+        form->Image1->move(501, 128);
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 10);
+    }
+
+    // The tick looks at positions, not at the selected runner.
+    void finishTestsEveryRunnersFrame()
+    {
+        form->Panel1MouseMove();
+        form->Panel2MouseMove();
+        form->Image8->move(510, 128); // runner 2's frame A
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 10);
+        QVERIFY(form->Image18->isVisibleTo(form.get()));
+        QVERIFY(!form->Image14->isVisibleTo(form.get()));
+    }
+
+    void retryMidStride()
+    {
+        for (int i = 0; i < 5; ++i)
+            stride();
+        form->Panel1MouseMove();
+        form->Timer1Timer();
+        form->Image27Click();
+        QCOMPARE(form->race.started, 0);
+        QCOMPARE(form->race.stridePhase, 0);
+        QCOMPARE(form->race.seconds, 0);
+        QCOMPARE(form->race.tenths, 0);
+        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(form->Label1->caption(), QString("0.0秒"));
+        for (int r = 0; r < 5; ++r) {
+            QCOMPARE(form->frameA(r)->x(), 24);
+            QCOMPARE(form->frameB(r)->x(), 24);
+        }
+        QVERIFY(form->Image1->isVisibleTo(form.get()));
+        QVERIFY(!form->Image2->isVisibleTo(form.get()));
+
+        // The next red move starts a new race from nothing.
+        form->Panel1MouseMove();
+        QCOMPARE(form->race.started, 1);
+        QVERIFY(form->Timer1->isActive());
+        form->Timer1Timer();
+        QCOMPARE(form->Label1->caption(), QString("0.1秒"));
+    }
+
+    void retryAfterFinishKeepsRunnerAndScore()
+    {
+        form->race.runner = 0;
+        form->race.score = 123;
+        for (int i = 0; i < 80; ++i)
+            stride();
+        form->Timer1Timer();
+        QCOMPARE(form->race.stridePhase, 10);
+        form->Image27Click();
+        QVERIFY(!form->Image14->isVisibleTo(form.get()));
+        QVERIFY(form->Image1->isVisibleTo(form.get()));
+        QCOMPARE(form->Image1->x(), 24);
+        QCOMPARE(form->race.runner, 0);
+    }
+
+    // Pressing the button over the red pad holds the pointer there: the
+    // blue pad sees nothing until the button is released.
+    void buttonHeldOverRedPadCapturesThePointer()
+    {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QPoint red = form->Panel1->rect().center();
+        const QPoint blue = form->Panel1->mapFromGlobal(form->Panel2->mapToGlobal(form->Panel2->rect().center()));
+        QTest::mouseMove(form->Panel1, red);
+        QCOMPARE(form->Image1->x(), 27);
+        QTest::mousePress(form->Panel1, Qt::LeftButton, {}, red);
+        QTest::mouseMove(form->Panel1, blue);
+        QTest::mouseMove(form->Panel1, red);
+        QTest::mouseMove(form->Panel1, blue);
+        QCOMPARE(form->Image1->x(), 27);
+        QCOMPARE(form->race.stridePhase, 1);
+        QTest::mouseRelease(form->Panel1, Qt::LeftButton, {}, blue);
+        QTest::mouseMove(form->Panel2, form->Panel2->rect().center() + QPoint(1, 0));
+        QCOMPARE(form->race.stridePhase, 0);
+        QCOMPARE(form->Image1->x(), 30);
+    }
+};
+
+QTEST_MAIN(TestRaceScreen)
+#include "tst_racescreen.moc"
