@@ -300,7 +300,7 @@ def human(pose, look):
     c.ellipse(p.far_arm[-1][0], p.far_arm[-1][1], 1.6, 1.6, "skin_dk")
     # body: seat and near leg first, the sweater hanging over their tops
     hx0, hy0 = p.hip
-    c.line((hx0 - 2, hy0), (hx0 + 2, hy0), L["body_w"] - 3, L["trou"])
+    c.line((hx0 - 2, hy0), (hx0 + 2, hy0), L["body_w"] - 4, L["trou"])
     limb(c, p.near_leg, L["leg_w"], L["trou"])
     shoe(c, p.near_leg[-1], L["shoe"], L["shoe2"])
     c.line(p.shoulder, (hx0, hy0 - 3), L["body_w"], L["sleeve"])
@@ -311,6 +311,10 @@ def human(pose, look):
     L["hair"](c, hx, hy)
     if L.get("front"):
         L["front"](c, p)
+    # a dark contour keeps the near arm apart from the body it crosses
+    (sx, sy), (ex, ey) = p.near_arm[0], p.near_arm[1]
+    start = (sx + 0.45 * (ex - sx), sy + 0.45 * (ey - sy))
+    limb(c, [start] + p.near_arm[1:], L["arm_w"] + 2, L["sleeve2"])
     limb(c, p.near_arm, L["arm_w"], L["sleeve"])
     c.ellipse(p.near_arm[-1][0], p.near_arm[-1][1], 1.8, 1.8, "skin")
     if L.get("after"):
@@ -379,19 +383,19 @@ def cane_of(tip, hand):
 
 def runner1(frame):
     if frame == "a":   # walking, cane planted ahead
-        p = Pose(head=(41, 27), shoulder=(34, 43), hip=(30, 63),
-                 near_leg=[(30, 63), (36, 78), (40, 94)],
-                 far_leg=[(29, 63), (24, 78), (18, 93)],
-                 near_arm=[(35, 44), (43, 53), (50, 56)],
-                 far_arm=[(32, 44), (27, 53), (24, 60)])
+        p = Pose(head=(43, 30), shoulder=(35, 45), hip=(29, 64),
+                 near_leg=[(29, 64), (36, 78), (40, 94)],
+                 far_leg=[(28, 64), (24, 78), (18, 93)],
+                 near_arm=[(36, 46), (44, 54), (50, 56)],
+                 far_arm=[(33, 46), (27, 54), (24, 61)])
         cane = cane_of((58, 97), (50, 56))
     elif frame == "b":  # cane angled back, the other leg forward
-        p = Pose(head=(41, 27), shoulder=(34, 43), hip=(30, 63),
-                 near_leg=[(30, 63), (24, 78), (19, 93)],
-                 far_leg=[(29, 63), (35, 78), (40, 94)],
-                 near_arm=[(35, 44), (39, 54), (43, 59)],
-                 far_arm=[(32, 44), (36, 53), (40, 57)])
-        cane = cane_of((30, 97), (43, 59))
+        p = Pose(head=(43, 30), shoulder=(35, 45), hip=(29, 64),
+                 near_leg=[(29, 64), (24, 78), (19, 93)],
+                 far_leg=[(28, 64), (35, 78), (40, 94)],
+                 near_arm=[(36, 46), (39, 55), (43, 60)],
+                 far_arm=[(33, 46), (37, 54), (41, 58)])
+        cane = cane_of((30, 97), (43, 60))
     else:              # goal: a fist raised, the cane in the other hand
         p = Pose(head=(38, 28), shoulder=(34, 44), hip=(32, 64),
                  near_leg=[(34, 64), (36, 79), (37, 94)],
@@ -411,11 +415,16 @@ def runner1(frame):
 # --- runner 2: swordsman
 
 def hair_r2(c, hx, hy):
-    c.ellipse(hx - 2, hy - 5, 8, 4.5, "r2_hair")
-    c.rect(hx - 9, hy - 5, hx - 4, hy + 3, "r2_hair")
-    c.rect(hx - 13, hy - 7, hx - 9, hy - 5, "r2_hair")   # tied-back tail
-    c.rect(hx - 15, hy - 6, hx - 13, hy - 3, "r2_hair")
+    # black hair over the crown and the back of the head, tied in a tail
+    for y in range(hy - 10, hy + 4):
+        for x in range(hx - 10, hx + 10):
+            if c.get(x, y) in ("skin", "skin_dk", "eye") and (y <= hy - 4 or x <= hx - 4):
+                c.set(x, y, "r2_hair")
+    c.rect(hx - 1, hy - 4, hx + 1, hy - 3, "r2_hair")
+    c.rect(hx - 12, hy - 8, hx - 8, hy - 5, "r2_hair")   # tied-back tail
+    c.rect(hx - 14, hy - 6, hx - 12, hy - 2, "r2_hair")
     c.rect(hx + 2, hy - 3, hx + 6, hy - 3, "r2_hair")     # brow
+    c.rect(hx + 3, hy - 2, hx + 4, hy - 1, "eye")
 
 
 def sword_behind(c, p):
@@ -437,21 +446,24 @@ def runner2(frame):
         p = Pose(head=(38, 22), shoulder=(34, 38), hip=(32, 60),
                  near_leg=[(33, 60), (38, 77), (40, 94)],
                  far_leg=[(31, 60), (27, 77), (24, 94)],
-                 near_arm=[(36, 40), (35, 50), (44, 47)],
-                 far_arm=[(33, 40), (38, 47), (43, 46)])
+                 near_arm=[(36, 40), (36, 49), (44, 48)],
+                 far_arm=[(33, 40), (33, 46), (43, 45)])
     elif frame == "b":  # a long leaping stride, one hand raised
         p = Pose(head=(40, 22), shoulder=(36, 38), hip=(32, 59),
                  near_leg=[(33, 59), (46, 72), (55, 94)],
                  far_leg=[(31, 59), (20, 71), (8, 80)],
-                 near_arm=[(37, 40), (47, 31), (54, 21)],
+                 near_arm=[(37, 40), (49, 34), (57, 25)],
                  far_arm=[(34, 40), (25, 45), (17, 42)])
     else:              # goal: pointing upward, the other hand on the hip
         p = Pose(head=(36, 26), shoulder=(34, 41), hip=(33, 62),
                  near_leg=[(35, 62), (38, 78), (40, 94)],
                  far_leg=[(31, 62), (28, 78), (26, 94)],
-                 near_arm=[(37, 41), (43, 29), (45, 14)],
+                 near_arm=[(37, 41), (46, 31), (49, 15)],
                  far_arm=[(32, 41), (23, 48), (29, 59)])
-    return compose_sprite(human(p, LOOK_R2))
+    fig = human(p, LOOK_R2)
+    if frame == "goal":
+        fig.rect(49, 9, 49, 13, "skin")                  # the pointing finger
+    return compose_sprite(fig)
 
 
 # --- runner 3: orange block creature
@@ -464,24 +476,24 @@ def runner3(frame):
     bot = top + 50
     # legs
     if frame == "a":
-        legs = [((24, bot), (22, 94)), ((44, bot), (47, 94))]
+        legs = [((24, bot), (21, 91)), ((44, bot), (47, 94))]
     elif frame == "b":
         legs = [((23, bot), (14, 94)), ((45, bot), (55, 94))]
     else:
         legs = [((25, bot), (24, 94)), ((43, bot), (44, 94))]
     for hipp, foot in legs:
         c.line(hipp, foot, 7, "r3_dark")
-        c.rect(foot[0] - 4, 94, foot[0] + 5, 98, "r3_dark")
+        c.rect(foot[0] - 4, foot[1], foot[0] + 5, foot[1] + 4, "r3_dark")
     # arms
     if frame == "a":
         arms = [[(x0 + 1, top + 26), (x0 - 4, top + 33), (x0 - 2, top + 38)],
                 [(x1 - 1, top + 26), (x1 + 4, top + 33), (x1 + 6, top + 30)]]
     elif frame == "b":
-        arms = [[(x0 + 1, top + 22), (x0 - 8, top + 18), (x0 - 11, top + 12)],
-                [(x1 - 1, top + 22), (x1 + 8, top + 18), (x1 + 12, top + 12)]]
+        arms = [[(x0 + 1, top + 20), (x0 - 8, top + 24), (x0 - 11, top + 31)],
+                [(x1 - 1, top + 20), (x1 + 8, top + 24), (x1 + 11, top + 31)]]
     else:
-        arms = [[(x0 + 1, top + 20), (x0 - 7, top + 16), (x0 - 11, top + 14)],
-                [(x1 - 1, top + 20), (x1 + 7, top + 16), (x1 + 11, top + 14)]]
+        arms = [[(x0 + 1, top + 20), (x0 - 7, top + 13), (x0 - 10, top + 4)],
+                [(x1 - 1, top + 20), (x1 + 7, top + 13), (x1 + 10, top + 4)]]
     for a in arms:
         c.path(a, 5, "r3_dark")
         c.ellipse(a[-1][0], a[-1][1], 2.2, 2.2, "r3_body")
@@ -543,11 +555,11 @@ def runner4(frame):
         p = Pose(head=(36, 27), shoulder=(34, 42), hip=(33, 63),
                  near_leg=[(35, 63), (38, 79), (39, 94)],
                  far_leg=[(31, 63), (28, 79), (26, 94)],
-                 near_arm=[(36, 43), (40, 54), (43, 47)],
-                 far_arm=[(35, 41), (44, 31), (47, 19)])
+                 near_arm=[(37, 42), (47, 33), (49, 19)],
+                 far_arm=[(33, 42), (37, 53), (44, 48)])
     fig = human(p, LOOK_R4)
     if frame == "goal":
-        fig.ellipse(47, 18, 2.3, 2.3, "skin")
+        fig.ellipse(49, 18, 2.3, 2.3, "skin")
     return compose_sprite(fig)
 
 
