@@ -304,6 +304,11 @@ def human(pose, look):
     limb(c, p.near_leg, L["leg_w"], L["trou"])
     shoe(c, p.near_leg[-1], L["shoe"], L["shoe2"])
     c.line(p.shoulder, (hx0, hy0 - 3), L["body_w"], L["sleeve"])
+    # the ribbed hem along the bottom of the top
+    for x in range(hx0 - L["body_w"], hx0 + L["body_w"]):
+        low = [y for y in range(hy0 - 10, hy0 + 8) if c.get(x, y) == L["sleeve"]]
+        if low:
+            c.set(x, low[-1], L["sleeve2"])
     # head
     hx, hy = p.head
     c.line((p.shoulder[0] + 1, p.shoulder[1] - 2), (hx - 1, hy + 6), 5, "skin")
@@ -569,19 +574,18 @@ def track():
 
 def cloud():
     c = Canvas(64, 40)
-    puffs = [(14, 24, 9, 8), (25, 17, 10, 10), (38, 15, 11, 10), (49, 22, 9, 8),
-             (31, 26, 16, 8), (9, 29, 6, 5), (55, 28, 6, 5)]
+    puffs = [(14, 25, 9, 7), (24, 18, 9, 9), (37, 15, 10, 10), (49, 22, 9, 8),
+             (31, 27, 17, 7), (8, 29, 6, 5), (56, 29, 6, 5)]
+    # small puffs along the rim give the ragged edge
+    puffs += [(17, 14, 3, 3), (30, 8, 3, 3), (44, 7, 3, 3), (55, 15, 3, 3), (4, 25, 2, 2),
+              (60, 24, 2, 2), (21, 34, 3, 2), (41, 34, 3, 2), (11, 21, 3, 3)]
     for (x, y, rx, ry) in puffs:
         c.ellipse(x, y, rx, ry, "white")
-    # a shaded underside
-    for y in range(31, 40):
-        for x in range(64):
-            if c.px[y][x] == "white" and c.get(x, y + 2) is None:
+    # a pale blue shade under each lobe
+    for y in range(c.h):
+        for x in range(c.w):
+            if c.px[y][x] == "white" and y > 24 and c.get(x, y + 2) is None:
                 c.px[y][x] = "cloud_sh"
-    # ragged edge: nibble the rim
-    for (x, y) in [(6, 21), (20, 8), (33, 6), (45, 6), (58, 19), (3, 28), (62, 30), (16, 34),
-                   (42, 36), (28, 36)]:
-        c.set(x, y, None)
     bg = Canvas(64, 40, "sky")
     bg.paste(c)
     return bg
@@ -761,14 +765,16 @@ def portrait2():
 
 def portrait3():
     c = portrait_frame("ink")
-    c.rect(6, 6, 33, 37, "r3_body")
-    c.rect(6, 6, 33, 7, "r3_light")
-    c.rect(6, 6, 7, 37, "r3_light")
-    c.rect(32, 8, 33, 37, "r3_dark")
+    c.rect(7, 6, 32, 37, "r3_body")
+    c.rect(7, 6, 32, 7, "r3_light")
+    c.rect(7, 6, 8, 37, "r3_light")
+    c.rect(31, 8, 32, 37, "r3_dark")
     c.rect(11, 12, 15, 17, "white")
     c.rect(24, 12, 28, 17, "white")
     c.rect(13, 14, 15, 16, "ink")
     c.rect(26, 14, 28, 16, "ink")
+    c.rect(10, 9, 15, 10, "ink")                          # brows
+    c.rect(24, 9, 29, 10, "ink")
     c.rect(9, 24, 30, 31, "ink")
     c.rect(10, 25, 29, 27, "teeth")
     c.rect(12, 29, 27, 30, "teeth")
@@ -802,12 +808,16 @@ def frame_fix(c):
 # --------------------------------------------------------------------------
 # Icon: the runner-button motif, outer ring transparent
 
-def icon32():
-    c = Canvas(32, 32, "c_blue")
-    c.rect(3, 3, 28, 28, "c_red")
-    running_figure(c, 3, 3, 0.8, "c_yellow", "c_white")
-    for i in range(32):
-        for (x, y) in ((i, 0), (i, 31), (0, i), (31, i)):
+def icon(size=32):
+    """The icon at 32 pixels, or redrawn at 48 where 32 has no whole-pixel
+    enlargement; the outer one-pixel ring is see-through."""
+    k = size / 32
+    border = round(2 * k)
+    c = Canvas(size, size, "c_blue")
+    c.rect(1 + border, 1 + border, size - 2 - border, size - 2 - border, "c_red")
+    running_figure(c, 3 * k, 3 * k, 0.8 * k, "c_yellow", "c_white")
+    for i in range(size):
+        for (x, y) in ((i, 0), (i, size - 1), (0, i), (size - 1, i)):
             c.px[y][x] = "none"
     return c
 
@@ -911,7 +921,7 @@ def pictures():
         pics.append(("button_" + name, fn(), PAL4))
     for i, fn in enumerate([portrait0, portrait1, portrait2, portrait3, portrait4]):
         pics.append(("portrait%d" % i, fn(), PAL8))
-    pics.append(("icon", icon32(), PAL4))
+    pics.append(("icon", icon(), PAL4))
     return pics
 
 
@@ -924,9 +934,10 @@ def outputs():
     qrc += ["    <file>%s.xpm</file>" % name for name, _, _ in pics]
     qrc += ["</qresource>", "</RCC>"]
     files[os.path.join(ART, "art.qrc")] = ("\n".join(qrc) + "\n").encode()
-    # desktop icon sizes, every one a whole-pixel enlargement of a drawn icon
-    small, big = rgba(icon16()), rgba(icon32())
-    for size, (src, scale) in {16: (small, 1), 32: (big, 1), 48: (small, 3), 64: (big, 2),
+    # desktop icon sizes: the drawn 16, 32 and 48, the larger ones whole-pixel
+    # enlargements of 32
+    small, big, mid = rgba(icon16()), rgba(icon()), rgba(icon(48))
+    for size, (src, scale) in {16: (small, 1), 32: (big, 1), 48: (mid, 1), 64: (big, 2),
                                128: (big, 4), 256: (big, 8)}.items():
         path = os.path.join(ICONS, "%dx%d" % (size, size), "apps", "milta100m.png")
         files[path] = png(src, scale)
