@@ -746,9 +746,11 @@ def portrait1():
 
 def portrait2():
     c = portrait_frame("violet")
-    c.line((5, 37), (31, 10), 3, "blade")
-    c.line((29, 12), (34, 6), 3, "hilt")
-    c.line((27, 11), (31, 15), 2, "guard")
+    # the sword slung across his back, its hilt up by his shoulder
+    c.line((6, 40), (31, 31), 3, "blade")
+    c.line((31, 31), (35, 24), 3, "hilt")
+    c.line((29, 29), (33, 33), 2, "guard")
+    c.ellipse(35.5, 23.5, 1.5, 1.5, "guard")
     shoulders(c, "r2_shirt", "r2_shirt2")
     c.rect(12, 6, 27, 11, "r2_hair")
     face_front(c, 20, 18)
@@ -758,8 +760,10 @@ def portrait2():
     c.rect(14, 15, 17, 15, "r2_hair")
     c.rect(23, 15, 26, 15, "r2_hair")
     c.rect(17, 25, 22, 25, "mouth")
-    c.line((21, 25), (32, 22), 1, "grass")
-    c.line((30, 22), (33, 19), 1, "grass")
+    # a grass stalk in the corner of his mouth
+    c.line((18, 25), (8, 21), 1, "grass")
+    c.line((9, 21), (6, 17), 1, "grass")
+    c.set(7, 22, "grass")
     return frame_fix(c)
 
 
