@@ -39,6 +39,7 @@ COLOURS = {
     "skin":      ("#FFC080", "s"),
     "skin_dk":   ("#FFA080", "S"),
     "mouth":     ("#A02000", "m"),
+    "ear":       ("#C06040", "E"),
     "eye":       ("#000040", "e"),
     # runner 0: balding man
     "r0_sweat":  ("#20A040", "g"),
@@ -276,7 +277,8 @@ def head_side(c, cx, cy, r=9):
     c.rect(cx + r - 1, cy, cx + r, cy + 2, "skin")      # nose
     c.set(cx + r + 1, cy + 1, "skin")
     c.rect(cx + 3, cy - 2, cx + 4, cy - 1, "eye")       # eye
-    c.rect(cx - 3, cy - 1, cx - 2, cy + 2, "skin_dk")   # ear
+    for (x, y) in ((cx - 2, cy - 1), (cx - 3, cy), (cx - 3, cy + 1), (cx - 2, cy + 2)):
+        c.set(x, y, "ear")                               # the rim of the ear
     c.rect(cx + 4, cy + 5, cx + 6, cy + 5, "mouth")
 
 
