@@ -21,7 +21,11 @@ std::string fileName(const QString &path)
 void writeWhole(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Qt 6.4's commit() misses an error of the final flush and would put a
+    // cut-off file in place, so flush first; without a commit the new file
+    // is thrown away.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit())
         cannotCreate(path);
 }
 
