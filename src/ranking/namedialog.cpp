@@ -12,7 +12,9 @@
 
 QValidator::State RankingNameValidator::validate(QString &input, int &) const
 {
-    return isStorableRankingName(input.toStdString()) ? Acceptable : Invalid;
+    // A lone surrogate would reach the file as "?".
+    return input.isValidUtf16() && isStorableRankingName(input.toStdString()) ? Acceptable
+                                                                               : Invalid;
 }
 
 RankingNameDialog::RankingNameDialog(int place, QWidget *parent)

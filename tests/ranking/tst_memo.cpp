@@ -4,17 +4,8 @@
 #include "memo.h"
 
 using Bytes = QByteArray;
-using Lines = QList<QByteArray>;
 
 namespace {
-
-Lines linesOf(const TMemo &memo)
-{
-    Lines lines;
-    for (int i = 0; i < memo.lineCount(); ++i)
-        lines << Bytes::fromStdString(memo.line(i));
-    return lines;
-}
 
 std::string_view view(const Bytes &bytes)
 {
@@ -27,48 +18,6 @@ class TestMemo : public QObject
 {
     Q_OBJECT
 private slots:
-    void setText_data()
-    {
-        QTest::addColumn<Bytes>("input");
-        QTest::addColumn<Lines>("lines");
-        QTest::addColumn<bool>("endsWithBreak");
-        QTest::addColumn<Bytes>("text");
-        QTest::newRow("crlf") << Bytes("a\r\nb\r\n") << Lines{"a", "b"} << true << Bytes("a\r\nb\r\n");
-        QTest::newRow("lf only") << Bytes("a\nb\n") << Lines{"a", "b"} << true << Bytes("a\r\nb\r\n");
-        QTest::newRow("cr only") << Bytes("a\rb\r") << Lines{"a", "b"} << true << Bytes("a\r\nb\r\n");
-        QTest::newRow("mixed") << Bytes("a\r\nb\nc\rd") << Lines{"a", "b", "c", "d"} << false
-                               << Bytes("a\r\nb\r\nc\r\nd");
-        QTest::newRow("lf cr is two breaks") << Bytes("a\n\rb") << Lines{"a", "", "b"} << false
-                                             << Bytes("a\r\n\r\nb");
-        QTest::newRow("break between double-byte chars")
-            << Bytes("\x82\xA0\r\x82\xA2\n") << Lines{"\x82\xA0", "\x82\xA2"} << true
-            << Bytes("\x82\xA0\r\n\x82\xA2\r\n");
-        QTest::newRow("lead byte takes the lf after it")
-            << Bytes("\x82\nX\r\nY") << Lines{"\x82\nX", "Y"} << false << Bytes("\x82\nX\r\nY");
-        QTest::newRow("lead byte takes the cr of a crlf")
-            << Bytes("\x82\r\nY") << Lines{"\x82\r", "Y"} << false << Bytes("\x82\r\r\nY");
-        QTest::newRow("nul ends the text") << Bytes("a\r\nb\0c\r\n", 8) << Lines{"a", "b"} << false
-                                           << Bytes("a\r\nb");
-        QTest::newRow("nul after a lead byte") << Bytes("a\x82\0b", 4) << Lines{"a\x82"} << false
-                                               << Bytes("a\x82");
-        QTest::newRow("empty") << Bytes() << Lines{} << false << Bytes();
-        QTest::newRow("only a break") << Bytes("\n") << Lines{""} << true << Bytes("\r\n");
-        QTest::newRow("empty lines kept") << Bytes("\r\n\r\nx") << Lines{"", "", "x"} << false
-                                          << Bytes("\r\n\r\nx");
-    }
-    void setText()
-    {
-        QFETCH(Bytes, input);
-        QFETCH(Lines, lines);
-        QFETCH(bool, endsWithBreak);
-        QFETCH(Bytes, text);
-        TMemo memo = builtInRanking();
-        memo.setText(view(input));
-        QCOMPARE(linesOf(memo), lines);
-        QCOMPARE(memo.endsWithBreak(), endsWithBreak);
-        QCOMPARE(Bytes::fromStdString(memo.text()), text);
-    }
-
     void lineAccessOutsideTheText()
     {
         TMemo memo;

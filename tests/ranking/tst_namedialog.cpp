@@ -102,6 +102,7 @@ private slots:
         QTest::newRow("jis wave dash") << "〜" << false;
         QTest::newRow("hangul") << "한" << false;
         QTest::newRow("yen sign") << "¥" << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false;
     }
     void validator()
     {

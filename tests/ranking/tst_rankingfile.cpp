@@ -86,10 +86,17 @@ private slots:
         QTest::newRow("lf only") << Bytes("1\n2\n") << 2 << Bytes("1\r\n2\r\n");
         QTest::newRow("cr only") << Bytes("1\r2\r") << 2 << Bytes("1\r\n2\r\n");
         QTest::newRow("mixed") << Bytes("1\r\n2\n3\r4") << 4 << Bytes("1\r\n2\r\n3\r\n4");
-        QTest::newRow("break split by a double-byte char")
+        QTest::newRow("lf cr is two breaks") << Bytes("1\n\r2") << 3 << Bytes("1\r\n\r\n2");
+        QTest::newRow("break between double-byte chars")
             << Bytes("\x82\xA0\r\x82\xA0\n") << 2 << Bytes("\x82\xA0\r\n\x82\xA0\r\n");
+        QTest::newRow("lead byte takes the lf after it")
+            << Bytes("\x82\nX\r\nY") << 2 << Bytes("\x82\nX\r\nY");
+        QTest::newRow("lead byte takes the cr of a crlf")
+            << Bytes("\x82\r\nY") << 2 << Bytes("\x82\r\r\nY");
         QTest::newRow("nul ends the text") << Bytes("1\r\n2\0junk\r\n", 11) << 2 << Bytes("1\r\n2");
+        QTest::newRow("nul after a lead byte") << Bytes("1\x82\0\n2", 5) << 1 << Bytes("1\x82");
         QTest::newRow("no final break stays without one") << Bytes("1\r\n2") << 2 << Bytes("1\r\n2");
+        QTest::newRow("only a break") << Bytes("\n") << 1 << Bytes("\r\n");
         QTest::newRow("empty file") << Bytes() << 0 << Bytes();
         QTest::newRow("fewer than 40 lines") << lines(12, "9") << 12 << lines(12, "9");
         QTest::newRow("extra lines carried") << game + lines(20, "kept") + "last" << 66
