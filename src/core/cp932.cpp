@@ -1,0 +1,83 @@
+#include "cp932.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+// One iconv conversion descriptor, closed when it goes out of scope.
+class Converter
+{
+public:
+    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much of in as it can, appending to out. Returns false at
+    // the first byte sequence it cannot convert; in then starts there.
+    bool convert(std::string_view &in, std::string &out)
+    {
+        char buffer[256];
+        while (!in.empty()) {
+            char *inPtr = const_cast<char *>(in.data());
+            size_t inLeft = in.size();
+            char *outPtr = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t result = iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, outPtr);
+            in.remove_prefix(in.size() - inLeft);
+            if (result == static_cast<size_t>(-1) && errno != E2BIG)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::optional<std::string> convertAll(const char *to, const char *from, std::string_view in)
+{
+    Converter converter(to, from);
+    std::string out;
+    if (!converter.valid() || !converter.convert(in, out))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+std::optional<std::string> utf8ToCp932(std::string_view utf8)
+{
+    std::optional<std::string> bytes = convertAll("CP932", "UTF-8", utf8);
+    // glibc's table maps a few characters one way only ("¥" to 5C, which
+    // reads back as "\"); only an exact round trip is a true encoding.
+    if (!bytes || cp932ToUtf8(*bytes) != utf8)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::string> cp932ToUtf8(std::string_view bytes)
+{
+    return convertAll("UTF-8", "CP932", bytes);
+}
+
+std::string cp932ToUtf8ForDisplay(std::string_view bytes)
+{
+    Converter converter("UTF-8", "CP932");
+    std::string out;
+    if (!converter.valid())
+        return out;
+    while (!converter.convert(bytes, out)) {
+        out += "\uFFFD";
+        bytes.remove_prefix(1);
+    }
+    return out;
+}

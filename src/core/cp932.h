@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The game's texts on disk are code page 932 (Microsoft's Shift-JIS) bytes;
+// everything shown or typed is UTF-8. These convert between the two.
+
+// The bytes of a UTF-8 text in code page 932, or nothing when the text is not
+// valid UTF-8 or holds a character the code page cannot hold exactly. A
+// character that would only come back as a different one ("¥" as "\") fails
+// too: a name must read back as it was typed.
+std::optional<std::string> utf8ToCp932(std::string_view utf8);
+
+// The UTF-8 text of code page 932 bytes, or nothing when the bytes are not
+// valid code page 932.
+std::optional<std::string> cp932ToUtf8(std::string_view bytes);
+
+// For showing bytes that may be damaged (a hand-edited ranking file): each
+// byte that does not start a valid character becomes U+FFFD. Never written back.
+std::string cp932ToUtf8ForDisplay(std::string_view bytes);
+
+// A byte that starts a double-byte character: 0x81-0x9F or 0xE0-0xFC.
+constexpr bool isCp932LeadByte(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}

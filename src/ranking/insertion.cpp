@@ -1,0 +1,58 @@
+#include "insertion.h"
+
+#include <charconv>
+
+#include "cp932.h"
+#include "exception.h"
+
+int parseTimeLine(std::string_view line)
+{
+    const bool signed_ = !line.empty() && (line.front() == '+' || line.front() == '-');
+    const std::string_view digits = line.substr(signed_ ? 1 : 0);
+    if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos) {
+        // from_chars takes a '-' but not a '+'.
+        const std::string_view number = line.front() == '+' ? digits : line;
+        int value = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (error == std::errc())
+            return value;
+    }
+    throw EConvertError("'" + cp932ToUtf8ForDisplay(line) + "' は数値ではありません");
+}
+
+namespace {
+
+// Moves places k + 1.. down by one in one column and writes the new value.
+void shiftColumnAndWrite(TMemo &memo, int column, int k, const std::string &value)
+{
+    for (int j = column + RankingPlaces - 1; j >= column + k + 1; --j)
+        memo.setLine(j, memo.line(j - 1));
+    memo.setLine(column + k, value);
+}
+
+void insertAt(int k, RaceState &race, TMemo &memo, const AskRankingName &askName,
+              const SaveRanking &save)
+{
+    race.entryName = askName(k + 1);
+    shiftColumnAndWrite(memo, SecondsColumn, k, std::to_string(race.seconds));
+    shiftColumnAndWrite(memo, TenthsColumn, k, std::to_string(race.tenths));
+    shiftColumnAndWrite(memo, NameColumn, k, race.entryName);
+    shiftColumnAndWrite(memo, TimeColumn, k, std::to_string(race.score));
+    save();
+}
+
+} // namespace
+
+void enterRanking(RaceState &race, TMemo &memo, const AskRankingName &askName,
+                  const SaveRanking &save)
+{
+    race.score = race.seconds * 10 + race.tenths;
+    const int s = race.score;
+    const auto time = [&memo](int k) { return parseTimeLine(memo.line(TimeColumn + k)); };
+    for (int k = RankingPlaces - 1; k >= 0; --k) {
+        if (s > time(k))
+            continue;
+        if (k == 0 || time(k - 1) < s)
+            insertAt(k, race, memo, askName, save);
+    }
+}

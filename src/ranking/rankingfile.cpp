@@ -1,0 +1,73 @@
+#include "rankingfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "exception.h"
+
+namespace {
+
+std::string fileName(const QString &path)
+{
+    return QFileInfo(path).fileName().toStdString();
+}
+
+[[noreturn]] void cannotCreate(const QString &path)
+{
+    throw EFCreateError("ファイル " + fileName(path) + " を作成できません");
+}
+
+void writeWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    // Qt 6.4's commit() misses an error of the final flush and would put a
+    // cut-off file in place, so flush first; without a commit the new file
+    // is thrown away.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit())
+        cannotCreate(path);
+}
+
+} // namespace
+
+RankingFile::RankingFile(const QString &path) : m_path(path) {}
+
+void RankingFile::load(TMemo &memo)
+{
+    // Until the memo holds the file, a save would replace the player's
+    // ranking with the built-in one.
+    m_fileNotLoaded = QFileInfo::exists(m_path);
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError("ファイル " + fileName(m_path) + " は開けません");
+    // Breaks never get shorter when the memo takes the text, so one byte
+    // beyond its limit is enough to tell a text too large.
+    const QByteArray bytes = file.read(static_cast<qint64>(MemoTextLimit) + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw EFOpenError("ファイル " + fileName(m_path) + " は開けません");
+    memo.setText(std::string_view(bytes.constData(), bytes.size()));
+    m_fileNotLoaded = false;
+}
+
+void RankingFile::save(const TMemo &memo)
+{
+    if (m_fileNotLoaded)
+        keepUnloadedFile();
+    const std::string text = memo.text();
+    writeWhole(m_path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void RankingFile::keepUnloadedFile()
+{
+    QFile old(m_path);
+    if (old.exists()) {
+        if (!old.open(QIODevice::ReadOnly))
+            cannotCreate(m_path + QStringLiteral(".bak"));
+        const QByteArray bytes = old.readAll();
+        if (old.error() != QFileDevice::NoError)
+            cannotCreate(m_path + QStringLiteral(".bak"));
+        writeWhole(m_path + QStringLiteral(".bak"), bytes);
+    }
+    m_fileNotLoaded = false;
+}

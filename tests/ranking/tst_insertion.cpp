@@ -1,0 +1,201 @@
+#include <QtTest>
+
+#include "exception.h"
+#include "insertion.h"
+
+using Times = QList<int>;
+
+namespace {
+
+// A ranking of ten places whose times are given; place p is "p" seconds
+// (whatever its time), tenths "0" and named "name p", then five empty lines.
+TMemo rankingWithTimes(const QStringList &times)
+{
+    std::string text;
+    for (int p = 1; p <= 10; ++p)
+        text += std::to_string(p) + "\r\n";
+    for (int p = 1; p <= 10; ++p)
+        text += "0\r\n";
+    for (int p = 1; p <= 10; ++p)
+        text += "name " + std::to_string(p) + "\r\n";
+    for (const QString &time : times)
+        text += time.toStdString() + "\r\n";
+    text += "\r\n\r\n\r\n\r\n\r\n";
+    TMemo memo;
+    memo.setText(text);
+    return memo;
+}
+
+QStringList asText(const Times &times)
+{
+    QStringList text;
+    for (int time : times)
+        text << QString::number(time);
+    return text;
+}
+
+// Records the places asked and the saves made.
+struct Player
+{
+    std::string name = "new";
+    QList<int> placesAsked;
+    int saves = 0;
+
+    AskRankingName ask()
+    {
+        return [this](int place) {
+            placesAsked << place;
+            return name;
+        };
+    }
+    SaveRanking save()
+    {
+        return [this] { ++saves; };
+    }
+};
+
+} // namespace
+
+class TestInsertion : public QObject
+{
+    Q_OBJECT
+private slots:
+    void place_data()
+    {
+        QTest::addColumn<Times>("times");
+        QTest::addColumn<int>("score");
+        QTest::addColumn<int>("place"); // 0: not ranked
+        const Times builtIn(10, 500);
+        const Times spread{10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
+        QTest::newRow("built-in, tie with all goes first") << builtIn << 500 << 1;
+        QTest::newRow("built-in, better goes first") << builtIn << 499 << 1;
+        QTest::newRow("built-in, 50.1 enters nowhere") << builtIn << 501 << 0;
+        QTest::newRow("between places") << spread << 35 << 4;
+        QTest::newRow("tie goes above") << spread << 30 << 3;
+        QTest::newRow("best of all") << spread << 5 << 1;
+        QTest::newRow("tie with the tenth") << spread << 100 << 10;
+        QTest::newRow("slower than the tenth") << spread << 101 << 0;
+        QTest::newRow("tie with several goes above all")
+            << Times{10, 20, 20, 20, 50, 60, 70, 80, 90, 100} << 20 << 2;
+        QTest::newRow("tie with the tenth and the ninth")
+            << Times{10, 20, 30, 40, 50, 60, 70, 80, 100, 100} << 100 << 9;
+    }
+    void place()
+    {
+        QFETCH(Times, times);
+        QFETCH(int, score);
+        QFETCH(int, place);
+        TMemo memo = rankingWithTimes(asText(times));
+        RaceState race;
+        race.seconds = score / 10;
+        race.tenths = score % 10;
+        Player player;
+        enterRanking(race, memo, player.ask(), player.save());
+
+        QCOMPARE(race.score, score);
+        QCOMPARE(player.placesAsked, place ? QList<int>{place} : QList<int>{});
+        QCOMPARE(player.saves, place ? 1 : 0);
+        QCOMPARE(memo.lineCount(), 45);
+        for (int p = 1; p <= 10; ++p) {
+            const int k = p - 1;
+            // The place each line now shows: the newcomer's, or the old
+            // place above it when the newcomer pushed it down.
+            const int old = place == 0 || p < place ? p : p - 1;
+            const bool isNew = place != 0 && p == place;
+            QCOMPARE(memo.line(k), isNew ? std::to_string(race.seconds) : std::to_string(old));
+            QCOMPARE(memo.line(10 + k), isNew ? std::to_string(race.tenths) : "0");
+            QCOMPARE(memo.line(20 + k), isNew ? "new" : "name " + std::to_string(old));
+            QCOMPARE(memo.line(30 + k), std::to_string(isNew ? score : times[old - 1]));
+        }
+    }
+
+    void nameIsStoredAsGiven_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("empty name is an empty line") << QByteArray();
+        QTest::newRow("default name") << QByteArray("\x96\xBC\x91\x4F\x82\xC8\x82\xB5");
+        QTest::newRow("255 bytes") << QByteArray(255, 'n');
+    }
+    void nameIsStoredAsGiven()
+    {
+        QFETCH(QByteArray, name);
+        TMemo memo = rankingWithTimes(asText(Times(10, 500)));
+        RaceState race;
+        race.seconds = 12;
+        race.tenths = 3;
+        Player player;
+        player.name = name.toStdString();
+        enterRanking(race, memo, player.ask(), player.save());
+        QCOMPARE(race.entryName, player.name);
+        QCOMPARE(memo.line(20), player.name);
+        QCOMPARE(memo.line(21), "name 1");
+        QCOMPARE(memo.lineCount(), 45);
+    }
+
+    void badTimeLineKeepsAnEarlierInsertion()
+    {
+        TMemo memo = rankingWithTimes({"10", "20", "30", "40", "50", "60", "70", "x7", "90", "100"});
+        RaceState race;
+        race.seconds = 9;
+        race.tenths = 5;
+        Player player;
+        QVERIFY_THROWS_EXCEPTION(EConvertError,
+                                 enterRanking(race, memo, player.ask(), player.save()));
+        QCOMPARE(player.placesAsked, QList<int>{10});
+        QCOMPARE(player.saves, 1);
+        QCOMPARE(memo.line(39), "95");
+        QCOMPARE(memo.line(38), "90");
+    }
+
+    void missingTimeLineStopsAtTheFirstTest()
+    {
+        TMemo memo;
+        memo.setText("1\r\n2\r\n");
+        RaceState race;
+        race.seconds = 1;
+        Player player;
+        try {
+            enterRanking(race, memo, player.ask(), player.save());
+            QFAIL("a table without time lines ranked a race");
+        } catch (const EConvertError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()), "'' は数値ではありません");
+        }
+        QCOMPARE(player.saves, 0);
+        QCOMPARE(race.score, 10);
+    }
+
+    void parseTimeLine_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("shown"); // in the error message
+        QTest::newRow("digits") << QByteArray("500") << true << 500 << "";
+        QTest::newRow("plus sign") << QByteArray("+7") << true << 7 << "";
+        QTest::newRow("minus sign") << QByteArray("-7") << true << -7 << "";
+        QTest::newRow("largest") << QByteArray("2147483647") << true << 2147483647 << "";
+        QTest::newRow("overflow") << QByteArray("2147483648") << false << 0 << "2147483648";
+        QTest::newRow("empty") << QByteArray() << false << 0 << "";
+        QTest::newRow("two signs") << QByteArray("+-5") << false << 0 << "+-5";
+        QTest::newRow("leading space") << QByteArray(" 5") << false << 0 << " 5";
+        QTest::newRow("decimal point") << QByteArray("50.0") << false << 0 << "50.0";
+        QTest::newRow("full-width digit") << QByteArray("\x82\x54") << false << 0 << "５";
+    }
+    void parseTimeLine()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        QFETCH(QString, shown);
+        try {
+            QCOMPARE(::parseTimeLine(line.toStdString()), value);
+            QVERIFY(valid);
+        } catch (const EConvertError &error) {
+            QVERIFY(!valid);
+            QCOMPARE(QString::fromUtf8(error.what()), "'" + shown + "' は数値ではありません");
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestInsertion)
+#include "tst_insertion.moc"

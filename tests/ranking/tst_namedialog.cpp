@@ -1,0 +1,226 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "cp932.h"
+#include "namedialog.h"
+#include "nameentry.h"
+
+using Bytes = QByteArray;
+
+namespace {
+
+const Bytes noName("\x96\xBC\x91\x4F\x82\xC8\x82\xB5");
+
+void type(QLineEdit *edit, const QString &text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(edit, &event);
+}
+
+QPushButton *button(QDialog *dialog, const QString &text)
+{
+    for (QPushButton *button : dialog->findChildren<QPushButton *>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+// Runs askRankingName while a timer drives the dialog once it is open. A
+// dialog that the driving left open is closed, and reported.
+Bytes ask(int place, const std::function<void(RankingNameDialog *)> &drive, bool *leftOpen)
+{
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<RankingNameDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer.stop();
+        drive(dialog);
+        *leftOpen = dialog->isVisible();
+        if (*leftOpen)
+            dialog->reject();
+    });
+    timer.start();
+    return Bytes::fromStdString(askRankingName(place));
+}
+
+} // namespace
+
+class TestNameDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void prompt_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("first") << 1 << "１位です。名前を入力して下さい。";
+        QTest::newRow("ninth") << 9 << "９位です。名前を入力して下さい。";
+        QTest::newRow("tenth") << 10 << "10位です。名前を入力して下さい。";
+    }
+    void prompt()
+    {
+        QFETCH(int, place);
+        QFETCH(QString, prompt);
+        QCOMPARE(QString::fromStdString(rankingPrompt(place)), prompt);
+    }
+
+    void dialogUnits()
+    {
+        // 8 px average letters and a 13 px font: the classic 180 x 63 box.
+        const DialogUnits du{averageLetterWidth(8 * 52 - 20), 13};
+        QCOMPARE(du.averageCharWidth, 8);
+        QCOMPARE(du.x(180), 360);
+        QCOMPARE(du.y(63), 102);
+        QCOMPARE(du.y(41), 67);
+        QCOMPARE(du.x(38), 76);
+    }
+
+    void validator_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("acceptable");
+        QTest::newRow("kanji") << "名前" << true;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("microsoft wave dash") << "～" << true;
+        QTest::newRow("255 ascii bytes") << QString(255, 'a') << true;
+        QTest::newRow("256 ascii bytes") << QString(256, 'a') << false;
+        QTest::newRow("255 bytes of kanji and ascii") << QString(127, QChar(0x540D)) + "a" << true;
+        QTest::newRow("256 bytes of kanji") << QString(128, QChar(0x540D)) << false;
+        QTest::newRow("255 half-width kana") << QString(255, QChar(0xFF90)) << true;
+        QTest::newRow("line feed") << "a\nb" << false;
+        QTest::newRow("carriage return") << "a\rb" << false;
+        QTest::newRow("nul") << QString("a") + QChar(0) << false;
+        QTest::newRow("jis wave dash") << "〜" << false;
+        QTest::newRow("hangul") << "한" << false;
+        QTest::newRow("yen sign") << "¥" << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false;
+    }
+    void validator()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, acceptable);
+        RankingNameValidator validator;
+        int pos = 0;
+        QCOMPARE(validator.validate(text, pos),
+                 acceptable ? QValidator::Acceptable : QValidator::Invalid);
+    }
+
+    void layout()
+    {
+        RankingNameDialog dialog(3);
+        QCOMPARE(dialog.windowTitle(), "ランキング名前入力");
+        auto *prompt = dialog.findChild<QLabel *>();
+        QCOMPARE(prompt->text(), "３位です。名前を入力して下さい。");
+        QCOMPARE(prompt->textFormat(), Qt::PlainText);
+        auto *edit = dialog.findChild<QLineEdit *>();
+        QCOMPARE(edit->text(), "名前なし");
+        QCOMPARE(edit->selectedText(), "名前なし");
+        QPushButton *ok = button(&dialog, "OK");
+        QPushButton *cancel = button(&dialog, "キャンセル");
+        QVERIFY(ok && cancel && ok->isDefault());
+        QCOMPARE(ok->y(), cancel->y());
+        QCOMPARE(ok->size(), cancel->size());
+        QVERIFY(ok->geometry().right() < cancel->x());
+        QVERIFY(prompt->y() < edit->y() && edit->geometry().bottom() < ok->y());
+        QVERIFY(cancel->geometry().right() < dialog.width());
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        const QPoint off = dialog.geometry().center() - dialog.screen()->geometry().center();
+        QVERIFY2(off.manhattanLength() <= 2, "not centred on the screen");
+    }
+
+    void pastedLinesAreRefused()
+    {
+        RankingNameDialog dialog(1);
+        auto *edit = dialog.findChild<QLineEdit *>();
+        QGuiApplication::clipboard()->setText("one\ntwo");
+        edit->paste();
+        QVERIFY(!edit->text().contains('\n'));
+        QVERIFY(isStorableRankingName(edit->text().toStdString()));
+    }
+
+    void answer_data()
+    {
+        QTest::addColumn<QString>("typed"); // committed by the input method
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<Bytes>("name");
+        const Bytes miruta = QByteArray::fromStdString(*utf8ToCp932("ミルタ"));
+        QTest::newRow("OK keeps the default") << "" << "click OK" << noName;
+        QTest::newRow("typing replaces the default, Enter") << "ミルタ" << "Enter" << miruta;
+        QTest::newRow("typing then OK") << "ミルタ" << "click OK" << miruta;
+        QTest::newRow("emptied then OK gives an empty name") << "" << "clear, click OK" << Bytes();
+        QTest::newRow("cancel") << "ミルタ" << "click キャンセル" << noName;
+        QTest::newRow("Esc") << "ミルタ" << "Esc" << noName;
+        QTest::newRow("close box") << "ミルタ" << "close" << noName;
+        QTest::newRow("a character the file cannot hold is refused") << "한" << "Enter" << noName;
+    }
+    void answer()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, action);
+        QFETCH(Bytes, name);
+        bool leftOpen = false;
+        const Bytes answer = ask(4, [&](RankingNameDialog *dialog) {
+            auto *edit = dialog->findChild<QLineEdit *>();
+            if (!typed.isEmpty())
+                type(edit, typed);
+            if (action.startsWith("clear")) {
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Backspace);
+            }
+            if (action.endsWith("click OK"))
+                button(dialog, "OK")->click();
+            else if (action == "click キャンセル")
+                button(dialog, "キャンセル")->click();
+            else if (action == "Enter")
+                QTest::keyClick(edit, Qt::Key_Return);
+            else if (action == "Esc")
+                QTest::keyClick(edit, Qt::Key_Escape);
+            else if (action == "close")
+                dialog->close();
+        }, &leftOpen);
+        QVERIFY(!leftOpen);
+        QCOMPARE(answer, name);
+    }
+
+    void programEndsWhileOpen()
+    {
+        QTimer driver;
+        driver.setInterval(10);
+        bool stuck = false;
+        connect(&driver, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<RankingNameDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            driver.stop();
+            type(dialog->findChild<QLineEdit *>(), "ミルタ");
+            QCoreApplication::quit();
+            // Should the dialog survive the quit, end it rather than hang.
+            QTimer::singleShot(2000, dialog, [&stuck, dialog] {
+                stuck = true;
+                dialog->accept();
+            });
+        });
+        driver.start();
+        // Ending the program ends its event loop, so run the dialog in one.
+        Bytes answer;
+        QTimer::singleShot(0, [&answer] {
+            answer = Bytes::fromStdString(askRankingName(1));
+            QCoreApplication::exit();
+        });
+        QApplication::exec();
+        QCOMPARE(answer, noName);
+        QVERIFY(!stuck);
+    }
+};
+
+QTEST_MAIN(TestNameDialog)
+#include "tst_namedialog.moc"

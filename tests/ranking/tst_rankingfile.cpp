@@ -1,0 +1,200 @@
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "exception.h"
+#include "insertion.h"
+#include "rankingfile.h"
+
+using Bytes = QByteArray;
+
+namespace {
+
+Bytes readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : Bytes();
+}
+
+void writeAll(const QString &path, const Bytes &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+Bytes lines(int count, const Bytes &line)
+{
+    Bytes text;
+    for (int i = 0; i < count; ++i)
+        text += line + "\r\n";
+    return text;
+}
+
+// Lowers the largest file this process may write while it lives, so that a
+// write fails even for root; SIGXFSZ is ignored so the write just errs.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+} // namespace
+
+class TestRankingFile : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath("rank.mlt"); }
+    QString backupPath() const { return m_dir.filePath("rank.mlt.bak"); }
+
+private slots:
+    void init()
+    {
+        QFile::remove(path());
+        QFile::remove(backupPath());
+    }
+
+    void loadThenSave_data()
+    {
+        QTest::addColumn<Bytes>("file");
+        QTest::addColumn<int>("lineCount");
+        QTest::addColumn<Bytes>("written");
+        const Bytes game = lines(10, "12") + lines(10, "3") + lines(10, "\x83\x7E\x83\x8B\x83\x5E")
+                           + lines(10, "123") + lines(5, "");
+        QTest::newRow("game's own file is byte-identical") << game << 45 << game;
+        QTest::newRow("lf only") << Bytes("1\n2\n") << 2 << Bytes("1\r\n2\r\n");
+        QTest::newRow("cr only") << Bytes("1\r2\r") << 2 << Bytes("1\r\n2\r\n");
+        QTest::newRow("mixed") << Bytes("1\r\n2\n3\r4") << 4 << Bytes("1\r\n2\r\n3\r\n4");
+        QTest::newRow("lf cr is two breaks") << Bytes("1\n\r2") << 3 << Bytes("1\r\n\r\n2");
+        QTest::newRow("break between double-byte chars")
+            << Bytes("\x82\xA0\r\x82\xA0\n") << 2 << Bytes("\x82\xA0\r\n\x82\xA0\r\n");
+        QTest::newRow("lead byte takes the lf after it")
+            << Bytes("\x82\nX\r\nY") << 2 << Bytes("\x82\nX\r\nY");
+        QTest::newRow("lead byte takes the cr of a crlf")
+            << Bytes("\x82\r\nY") << 2 << Bytes("\x82\r\r\nY");
+        QTest::newRow("nul ends the text") << Bytes("1\r\n2\0junk\r\n", 11) << 2 << Bytes("1\r\n2");
+        QTest::newRow("nul after a lead byte") << Bytes("1\x82\0\n2", 5) << 1 << Bytes("1\x82");
+        QTest::newRow("no final break stays without one") << Bytes("1\r\n2") << 2 << Bytes("1\r\n2");
+        QTest::newRow("only a break") << Bytes("\n") << 1 << Bytes("\r\n");
+        QTest::newRow("empty file") << Bytes() << 0 << Bytes();
+        QTest::newRow("fewer than 40 lines") << lines(12, "9") << 12 << lines(12, "9");
+        QTest::newRow("extra lines carried") << game + lines(20, "kept") + "last" << 66
+                                             << game + lines(20, "kept") + "last";
+        QTest::newRow("255-byte name") << lines(20, "1") + lines(1, Bytes(255, 'n')) + lines(24, "2")
+                                       << 45 << lines(20, "1") + lines(1, Bytes(255, 'n')) + lines(24, "2");
+    }
+    void loadThenSave()
+    {
+        QFETCH(Bytes, file);
+        QFETCH(int, lineCount);
+        QFETCH(Bytes, written);
+        writeAll(path(), file);
+        RankingFile rankingFile(path());
+        TMemo memo = builtInRanking();
+        rankingFile.load(memo);
+        QCOMPARE(memo.lineCount(), lineCount);
+        rankingFile.save(memo);
+        QCOMPARE(readAll(path()), written);
+        QVERIFY(!QFile::exists(backupPath()));
+    }
+
+    void missingFile()
+    {
+        RankingFile rankingFile(path());
+        TMemo memo = builtInRanking();
+        try {
+            rankingFile.load(memo);
+            QFAIL("a missing file loaded");
+        } catch (const EFOpenError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()), "ファイル rank.mlt は開けません");
+        }
+        QCOMPARE(memo.text(), builtInRanking().text());
+
+        // The first ranked race creates the file: 45 lines, each ended by CR LF.
+        RaceState race;
+        race.seconds = 20;
+        enterRanking(race, memo, [](int) { return std::string("me"); },
+                     [&] { rankingFile.save(memo); });
+        const Bytes written = readAll(path());
+        QCOMPARE(written.count("\r\n"), 45);
+        QVERIFY(written.startsWith("20\r\n50\r\n"));
+        QVERIFY(written.endsWith("500\r\n\r\n\r\n\r\n\r\n\r\n"));
+        QVERIFY(!QFile::exists(backupPath()));
+    }
+
+    // A file the memo could not take is the player's ranking: the first save
+    // keeps it as rank.mlt.bak, later saves leave that copy alone.
+    void fileTooLargeIsKeptOnce()
+    {
+        const Bytes big = lines(MemoTextLimit / 4, "12") + "3";
+        writeAll(path(), big);
+        RankingFile rankingFile(path());
+        TMemo memo = builtInRanking();
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(memo));
+        QCOMPARE(memo.text(), builtInRanking().text());
+
+        rankingFile.save(memo);
+        QCOMPARE(readAll(backupPath()), big);
+        QCOMPARE(readAll(path()), Bytes::fromStdString(memo.text()));
+
+        writeAll(backupPath(), "older");
+        rankingFile.save(memo);
+        QCOMPARE(readAll(backupPath()), Bytes("older"));
+    }
+
+    void failedSave_data()
+    {
+        QTest::addColumn<bool>("limitFileSize");
+        QTest::addColumn<QString>("savePath");
+        QTest::newRow("disk refuses the bytes") << true << "rank.mlt";
+        QTest::newRow("directory is a file") << false << "rank.mlt/rank.mlt";
+    }
+    void failedSave()
+    {
+        QFETCH(bool, limitFileSize);
+        QFETCH(QString, savePath);
+        const Bytes previous = lines(45, "previous");
+        writeAll(path(), previous);
+        RankingFile rankingFile(m_dir.filePath(savePath));
+        TMemo memo = builtInRanking();
+        QString message;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (limitFileSize)
+                limit.emplace(16);
+            try {
+                rankingFile.save(memo);
+            } catch (const EFCreateError &error) {
+                message = QString::fromUtf8(error.what());
+            }
+        }
+        QCOMPARE(message, "ファイル rank.mlt を作成できません");
+        QCOMPARE(readAll(path()), previous);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"rank.mlt"});
+        QCOMPARE(memo.text(), builtInRanking().text());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRankingFile)
+#include "tst_rankingfile.moc"
