@@ -1,0 +1,81 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <fluidsynth/types.h>
+
+// The game's MIDI output: one FluidSynth synthesizer with the General MIDI
+// soundfont and one audio output, shared by every song. A song is sounded by a
+// FluidSynth player of its own; only one song sounds at a time.
+//
+// Everything that goes wrong here is silent: without a sound card, a soundfont
+// or a free audio device the songs advance no further and nothing is printed.
+// The audio thread renders under the service's lock, which also guards every
+// change to the players (FluidSynth keeps its players in lists that it does
+// not lock itself).
+class MidiService
+{
+public:
+    enum class Output {
+        AudioDevice, // the host's sound card, when there is one
+        Manual,      // nothing renders but render(): for checks without a sound card
+    };
+    using SongId = int;
+
+    static constexpr const char *defaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+    explicit MidiService(Output output, const std::string &soundFont = defaultSoundFont);
+    ~MidiService();
+    MidiService(const MidiService &) = delete;
+    MidiService &operator=(const MidiService &) = delete;
+
+    // The service of the game's players, made when the first one opens and
+    // released with the last one. User-interface thread only.
+    static std::shared_ptr<MidiService> shared();
+
+    // Takes the bytes of a checked standard MIDI file; the song stands
+    // stopped at its start.
+    SongId addSong(std::string bytes);
+    // Silences the song if it sounds and forgets it.
+    void removeSong(SongId song);
+
+    // Stopped at the start, silent at once.
+    void rewind(SongId song);
+    // Sounds from the current position to the end, once; silences any other
+    // song first. Returns at once.
+    void play(SongId song);
+    // Silent at once; the position stays.
+    void stop(SongId song);
+
+    // Position and length in MIDI ticks. The length is 0 until the song has
+    // first been played: FluidSynth reads a song when it starts it.
+    int position(SongId song);
+    int length(SongId song);
+
+    bool hasAudioOutput() const { return m_driver != nullptr; }
+
+    // Renders the next `frames` samples of both channels. Only for
+    // Output::Manual: a sound card's thread renders by itself.
+    void render(float *left, float *right, int frames);
+
+private:
+    struct Song {
+        std::string bytes;
+        fluid_player_t *player = nullptr;
+    };
+
+    static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
+    void renewPlayer(Song &song);
+    void silenceIfCurrent(SongId song);
+
+    std::mutex m_lock;
+    fluid_settings_t *m_settings = nullptr;
+    fluid_synth_t *m_synth = nullptr;
+    fluid_audio_driver_t *m_driver = nullptr;
+    std::map<SongId, Song> m_songs;
+    SongId m_nextId = 1;
+    SongId m_current = 0; // the song last played: the channels hold its instruments
+};
