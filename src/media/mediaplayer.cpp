@@ -57,10 +57,14 @@ void TMediaPlayer::Play()
 {
     requireOpen();
     // The end is known once the song has played; a song still within
-    // FluidSynth's grace after its last event already counts as ended.
+    // FluidSynth's grace after its last event already counts as ended. A
+    // play from the end sounds nothing, as the song has nothing left.
     const int length = m_service->length(m_song);
-    if (AutoRewind && length > 0 && m_service->position(m_song) >= length)
+    if (length > 0 && m_service->position(m_song) >= length) {
+        if (!AutoRewind)
+            return;
         m_service->rewind(m_song);
+    }
     m_service->play(m_song);
 }
 

@@ -83,112 +83,103 @@ void MidiService::render(float *left, float *right, int frames)
     }
 }
 
-// A fresh player stands at the start of its song. Seeking an old one back
-// would skip the first note after a very short play (FluidSynth 2.3).
-void MidiService::renewPlayer(Song &song)
+MidiService::Song *MidiService::find(SongId id)
 {
-    if (song.player) {
-        fluid_player_stop(song.player);
-        delete_fluid_player(song.player);
-        song.player = nullptr;
-    }
-    if (!m_synth)
-        return;
-    song.player = new_fluid_player(m_synth);
-    if (song.player) {
-        fluid_player_set_loop(song.player, 1);
-        fluid_player_add_mem(song.player, song.bytes.data(), song.bytes.size());
-    }
+    auto found = m_songs.find(id);
+    return found == m_songs.end() ? nullptr : &found->second;
 }
 
-// Notes that a stopped or forgotten player left sounding end here, without
-// a release tail.
-void MidiService::silenceIfCurrent(SongId song)
+// A player started at a kept position shows its old tick until it first runs.
+int MidiService::positionOf(const Song &song) const
 {
-    if (song == m_current && m_synth)
-        fluid_synth_all_sounds_off(m_synth, -1);
+    return song.player ? std::max(song.tick, fluid_player_get_current_tick(song.player)) : song.tick;
+}
+
+// Keeps the position and length of the song, ends its player and cuts every
+// note it left sounding, without a release tail.
+void MidiService::dropPlayer(Song &song)
+{
+    if (!song.player)
+        return;
+    song.tick = positionOf(song);
+    song.length = std::max(song.length, fluid_player_get_total_ticks(song.player));
+    fluid_player_stop(song.player);
+    delete_fluid_player(song.player);
+    song.player = nullptr;
+    fluid_synth_all_sounds_off(m_synth, -1);
+    m_current = 0;
 }
 
 MidiService::SongId MidiService::addSong(std::string bytes)
 {
     std::lock_guard lock(m_lock);
     const SongId id = m_nextId++;
-    Song &song = m_songs[id];
-    song.bytes = std::move(bytes);
-    renewPlayer(song);
+    m_songs[id].bytes = std::move(bytes);
     return id;
 }
 
 void MidiService::removeSong(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    if (found == m_songs.end())
-        return;
-    if (found->second.player) {
-        fluid_player_stop(found->second.player);
-        delete_fluid_player(found->second.player);
+    if (Song *song = find(id)) {
+        dropPlayer(*song);
+        m_songs.erase(id);
     }
-    silenceIfCurrent(id);
-    if (id == m_current)
-        m_current = 0;
-    m_songs.erase(found);
 }
 
+// A fresh player, never a seek back to 0: FluidSynth 2.3 skips the first
+// note after a very short play when an old player is sought back.
 void MidiService::rewind(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    if (found == m_songs.end())
-        return;
-    renewPlayer(found->second);
-    silenceIfCurrent(id);
+    if (Song *song = find(id)) {
+        dropPlayer(*song);
+        song->tick = 0;
+    }
 }
 
 void MidiService::play(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    if (found == m_songs.end() || !found->second.player)
+    Song *song = find(id);
+    if (!song || !m_synth)
         return;
-    fluid_player_t *player = found->second.player;
     if (m_current != id) {
-        auto other = m_songs.find(m_current);
-        if (other != m_songs.end() && other->second.player)
-            fluid_player_stop(other->second.player);
-        silenceIfCurrent(m_current);
-        // A song resumed mid-way would keep the other song's instruments:
-        // reset the channels and let the seek replay its own settings.
-        const int position = fluid_player_get_current_tick(player);
-        if (position > 0) {
-            fluid_synth_system_reset(m_synth);
-            fluid_player_seek(player, position);
-        }
+        if (Song *other = find(m_current))
+            dropPlayer(*other);
+        song->player = new_fluid_player(m_synth);
+        if (!song->player)
+            return;
+        fluid_player_set_loop(song->player, 1);
+        fluid_player_add_mem(song->player, song->bytes.data(), song->bytes.size());
+        // A seek replays the song's own instruments and controllers up to
+        // where it stopped, without its notes.
+        if (song->tick > 0)
+            fluid_player_seek(song->player, song->tick);
         m_current = id;
     }
-    fluid_player_play(player);
+    fluid_player_play(song->player);
 }
 
 void MidiService::stop(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    if (found == m_songs.end() || !found->second.player)
-        return;
-    fluid_player_stop(found->second.player);
-    silenceIfCurrent(id);
+    if (Song *song = find(id))
+        dropPlayer(*song);
 }
 
 int MidiService::position(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    return found != m_songs.end() && found->second.player ? fluid_player_get_current_tick(found->second.player) : 0;
+    const Song *song = find(id);
+    return song ? positionOf(*song) : 0;
 }
 
 int MidiService::length(SongId id)
 {
     std::lock_guard lock(m_lock);
-    auto found = m_songs.find(id);
-    return found != m_songs.end() && found->second.player ? fluid_player_get_total_ticks(found->second.player) : 0;
+    const Song *song = find(id);
+    if (!song)
+        return 0;
+    return song->player ? std::max(song->length, fluid_player_get_total_ticks(song->player)) : song->length;
 }

@@ -8,8 +8,11 @@
 #include <fluidsynth/types.h>
 
 // The game's MIDI output: one FluidSynth synthesizer with the General MIDI
-// soundfont and one audio output, shared by every song. A song is sounded by a
-// FluidSynth player of its own; only one song sounds at a time.
+// soundfont and one audio output, shared by every song. Only one song sounds
+// at a time, through the one FluidSynth player that exists: a stopped song
+// keeps its position here and gets a fresh player when it plays again. (A
+// stopped FluidSynth player silences the synth at its next block and would cut
+// the first notes of another song started before that block.)
 //
 // Everything that goes wrong here is silent: without a sound card, a soundfont
 // or a free audio device the songs advance no further and nothing is printed.
@@ -64,12 +67,15 @@ public:
 private:
     struct Song {
         std::string bytes;
-        fluid_player_t *player = nullptr;
+        fluid_player_t *player = nullptr; // only while it plays or has ended
+        int tick = 0;                     // where the player started, or stopped
+        int length = 0;                   // known once it has played
     };
 
     static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
-    void renewPlayer(Song &song);
-    void silenceIfCurrent(SongId song);
+    Song *find(SongId song);
+    int positionOf(const Song &song) const;
+    void dropPlayer(Song &song);
 
     std::mutex m_lock;
     fluid_settings_t *m_settings = nullptr;
@@ -77,5 +83,5 @@ private:
     fluid_audio_driver_t *m_driver = nullptr;
     std::map<SongId, Song> m_songs;
     SongId m_nextId = 1;
-    SongId m_current = 0; // the song last played: the channels hold its instruments
+    SongId m_current = 0; // the song that has the player, 0 for none
 };
