@@ -29,6 +29,8 @@ MidiService::MidiService(Output output, const std::string &soundFont)
     // Without reverb and chorus a stopped song falls silent at once.
     fluid_settings_setint(m_settings, "synth.reverb.active", 0);
     fluid_settings_setint(m_settings, "synth.chorus.active", 0);
+    // The game's tunes peak at about half of full scale with this gain.
+    fluid_settings_setnum(m_settings, "synth.gain", 0.5);
     m_synth = new_fluid_synth(m_settings);
     if (!m_synth)
         return;

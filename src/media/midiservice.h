@@ -58,8 +58,6 @@ public:
     int position(SongId song);
     int length(SongId song);
 
-    bool hasAudioOutput() const { return m_driver != nullptr; }
-
     // Renders the next `frames` samples of both channels. Only for
     // Output::Manual: a sound card's thread renders by itself.
     void render(float *left, float *right, int frames);
