@@ -196,6 +196,18 @@ private slots:
         QCOMPARE(race->Position(), raceStoppedAt);
     }
 
+    // Without its soundfont the game runs on in silence.
+    void noSoundFontIsSilence()
+    {
+        m_service = std::make_shared<MidiService>(MidiService::Output::Manual, m_dir.filePath("none.sf2").toStdString());
+        auto player = openPlayer(writeSong("organ.mid", organSong(4)));
+        player->Rewind();
+        player->Play();
+        QVERIFY(loudness(render(*m_service, 1.0)) < silent);
+        QVERIFY(player->Position() > 0);
+        player->Stop();
+    }
+
     void closingSilences()
     {
         auto player = openPlayer(writeSong("organ.mid", organSong(8)));
