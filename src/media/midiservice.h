@@ -14,8 +14,9 @@
 // stopped FluidSynth player silences the synth at its next block and would cut
 // the first notes of another song started before that block.)
 //
-// Everything that goes wrong here is silent: without a sound card, a soundfont
-// or a free audio device the songs advance no further and nothing is printed.
+// Everything that goes wrong here is silent and prints nothing: without a
+// sound card or a free audio device the songs advance no further; without
+// the soundfont they advance unheard.
 // The audio thread renders under the service's lock, which also guards every
 // change to the players (FluidSynth keeps its players in lists that it does
 // not lock itself).
