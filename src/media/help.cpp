@@ -1,0 +1,78 @@
+#include "help.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<HelpViewer> viewer;
+
+} // namespace
+
+HelpViewer::HelpViewer()
+    : QWidget(nullptr, Qt::Window), m_browser(new QTextBrowser(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false); // the race screen alone ends the game
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+    resize(560, 480);
+}
+
+void HelpViewer::showFile(const QString &helpFile)
+{
+    const QFileInfo info(helpFile);
+    const QString name = QDir::toNativeSeparators(helpFile);
+    auto complain = [this](const QString &text) {
+        setWindowTitle(QStringLiteral("ヘルプ"));
+        m_browser->setPlainText(text);
+    };
+    if (!info.exists()) {
+        complain(QStringLiteral("ヘルプ ファイル %1 が見つかりません。").arg(name));
+        return;
+    }
+    QFile file(helpFile);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        complain(QStringLiteral("ヘルプ ファイル %1 を読み込めません。").arg(name));
+        return;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString html = utf8.decode(file.readAll());
+    if (utf8.hasError() || file.error() != QFileDevice::NoError) {
+        complain(QStringLiteral("ヘルプ ファイル %1 を読み込めません。").arg(name));
+        return;
+    }
+    m_browser->setSearchPaths({info.absolutePath()}); // pictures beside the file
+    m_browser->setHtml(html);
+    const QString title = m_browser->documentTitle();
+    setWindowTitle(title.isEmpty() ? info.fileName() : title);
+}
+
+bool WinHelp(QWidget *owner, const QString &helpFile, int command, quintptr)
+{
+    switch (command) {
+    case HELP_FINDER:
+        if (!viewer) {
+            viewer = new HelpViewer;
+            if (owner)
+                viewer->move(owner->frameGeometry().topLeft() + QPoint(32, 32));
+        }
+        viewer->showFile(helpFile);
+        viewer->show();
+        viewer->raise();
+        viewer->activateWindow();
+        return true;
+    case HELP_QUIT:
+        if (viewer)
+            viewer->close();
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,107 @@
+#include "midifile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+std::uint32_t bigEndian(std::string_view bytes, std::size_t at, std::size_t size)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+constexpr std::size_t chunkHeaderSize = 8;
+
+} // namespace
+
+MidiFileFault checkMidiFile(std::string_view bytes)
+{
+    if (bytes.empty())
+        return MidiFileFault::Empty;
+    if (bytes.substr(0, 4) != "MThd")
+        return MidiFileFault::NotMidi;
+    if (bytes.size() < chunkHeaderSize + 6 || bigEndian(bytes, 4, 4) != 6)
+        return MidiFileFault::BadHeader;
+
+    const std::uint32_t format = bigEndian(bytes, 8, 2);
+    const std::uint32_t tracks = bigEndian(bytes, 10, 2);
+    const std::uint32_t division = bigEndian(bytes, 12, 2);
+    if (format > 1 || (division & 0x8000) != 0)
+        return MidiFileFault::UnsupportedFormat;
+    if (division == 0)
+        return MidiFileFault::BadHeader;
+    if (tracks == 0)
+        return MidiFileFault::NoTracks;
+
+    // Walk the chunks until every announced track has been seen; whatever
+    // follows the last track does not matter to the player.
+    std::size_t at = chunkHeaderSize + 6;
+    std::uint32_t seen = 0;
+    while (seen < tracks) {
+        if (bytes.size() - at < chunkHeaderSize)
+            return MidiFileFault::Truncated;
+        const std::uint64_t length = bigEndian(bytes, at + 4, 4);
+        if (bytes.size() - at - chunkHeaderSize < length)
+            return MidiFileFault::Truncated;
+        if (bytes.substr(at, 4) == "MTrk")
+            ++seen;
+        at += chunkHeaderSize + length;
+    }
+    return MidiFileFault::None;
+}
+
+MidiFileFault loadMidiFile(const std::string &path, std::string &bytes)
+{
+    bytes.clear();
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return error ? MidiFileFault::Unreadable : MidiFileFault::Missing;
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file)
+        return MidiFileFault::Unreadable;
+    char block[65536];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0)
+        bytes.append(block, got);
+    if (std::ferror(file.get())) {
+        bytes.clear();
+        return MidiFileFault::Unreadable;
+    }
+
+    const MidiFileFault fault = checkMidiFile(bytes);
+    if (fault != MidiFileFault::None)
+        bytes.clear();
+    return fault;
+}
+
+std::string midiOpenErrorText(MidiFileFault fault, std::string_view fileName)
+{
+    const std::string name(fileName);
+    switch (fault) {
+    case MidiFileFault::None:
+        break;
+    case MidiFileFault::Missing:
+        return "ファイル " + name + " が見つかりません";
+    case MidiFileFault::Unreadable:
+        return "ファイル " + name + " を読み込めません";
+    case MidiFileFault::Empty:
+        return "ファイル " + name + " は空です";
+    case MidiFileFault::NotMidi:
+        return "ファイル " + name + " は標準 MIDI ファイルではありません";
+    case MidiFileFault::BadHeader:
+        return "ファイル " + name + " の MIDI ヘッダーが壊れています";
+    case MidiFileFault::UnsupportedFormat:
+        return "ファイル " + name + " は再生できない形式の MIDI ファイルです";
+    case MidiFileFault::NoTracks:
+        return "ファイル " + name + " にはトラックがありません";
+    case MidiFileFault::Truncated:
+        return "ファイル " + name + " は途中で切れています";
+    }
+    return "原因不明のエラー";
+}

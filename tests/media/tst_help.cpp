@@ -1,0 +1,126 @@
+// The help viewer standing in for the platform's help engine.
+#include <QtTest>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+
+#include "help.h"
+
+namespace {
+
+HelpViewer *shownViewer()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *viewer = qobject_cast<HelpViewer *>(widget); viewer && viewer->isVisible())
+            return viewer;
+    return nullptr;
+}
+
+} // namespace
+
+class TestHelp : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+private slots:
+    void cleanup()
+    {
+        WinHelp(nullptr, QString(), HELP_QUIT);
+        QTRY_VERIFY(!shownViewer());
+    }
+
+    void finderShowsTheContents()
+    {
+        const QString path = writeFile("game.hlp", "<html><head><meta charset=\"utf-8\"><title>遊び方</title></head>"
+                                                   "<body><h1>パッド</h1><p>赤と青を交互に</p></body></html>");
+        QWidget owner;
+        QVERIFY(WinHelp(&owner, path, HELP_FINDER));
+        HelpViewer *viewer = shownViewer();
+        QVERIFY(viewer);
+        QVERIFY(!viewer->parentWidget());
+        QVERIFY(!viewer->isModal());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("遊び方"));
+        QCOMPARE(viewer->browser()->toPlainText(), QStringLiteral("パッド\n赤と青を交互に"));
+    }
+
+    void askingAgainReusesTheViewer()
+    {
+        const QString first = writeFile("a.hlp", "<p>one</p>");
+        const QString second = writeFile("b.hlp", "<p>two</p>");
+        WinHelp(nullptr, first, HELP_FINDER);
+        HelpViewer *viewer = shownViewer();
+        WinHelp(nullptr, second, HELP_FINDER);
+        QCOMPARE(shownViewer(), viewer);
+        QCOMPARE(viewer->browser()->toPlainText(), QStringLiteral("two"));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("b.hlp"));
+    }
+
+    void saysWhyItCannotShow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind"); // 0 no file, 1 a folder, 2 not UTF-8
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "none.hlp" << 0 << "ヘルプ ファイル %1 が見つかりません。";
+        QTest::newRow("markup in the name") << "<b>x</b>.hlp" << 0 << "ヘルプ ファイル %1 が見つかりません。";
+        QTest::newRow("a folder") << "folder.hlp" << 1 << "ヘルプ ファイル %1 を読み込めません。";
+        QTest::newRow("not UTF-8") << "sjis.hlp" << 2 << "ヘルプ ファイル %1 を読み込めません。";
+    }
+    void saysWhyItCannotShow()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        QString path = m_dir.filePath(name);
+        if (kind == 1)
+            QVERIFY(QDir(m_dir.path()).mkdir(name));
+        if (kind == 2)
+            path = writeFile(name, "\x83\x7E\x83\x8B\x83\x5E"); // "ミルタ" in Shift-JIS
+        QVERIFY(WinHelp(nullptr, path, HELP_FINDER));
+        HelpViewer *viewer = shownViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->browser()->toPlainText(), message.arg(QDir::toNativeSeparators(path)));
+    }
+
+    void quitClosesTheViewer()
+    {
+        WinHelp(nullptr, writeFile("a.hlp", "<p>one</p>"), HELP_FINDER);
+        QPointer<HelpViewer> viewer = shownViewer();
+        QVERIFY(viewer);
+        QVERIFY(WinHelp(nullptr, QString(), HELP_QUIT));
+        QTRY_VERIFY(!viewer);
+        QVERIFY(WinHelp(nullptr, QString(), HELP_QUIT)); // nothing left to close
+    }
+
+    void unknownCommandIsRefused()
+    {
+        QVERIFY(!WinHelp(nullptr, writeFile("a.hlp", "<p>one</p>"), 3));
+        QVERIFY(!shownViewer());
+    }
+
+    // The game's own help file covers every part of the game.
+    void shippedHelpFile()
+    {
+        WinHelp(nullptr, QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"), HELP_FINDER);
+        HelpViewer *viewer = shownViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("ミルタ100ｍ走 ヘルプ"));
+        const QString text = viewer->browser()->toPlainText();
+        for (const char *topic : {"遊び方", "パッド", "時計", "ランキング", "走者", "リトライ"})
+            QVERIFY2(text.contains(QString::fromUtf8(topic)), topic);
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"

@@ -1,0 +1,318 @@
+// The music players on a synthesizer rendered by hand: what the race hears
+// after each command, without a sound card.
+#include <QtTest>
+
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <vector>
+
+#include "exception.h"
+#include "mediaplayer.h"
+
+namespace {
+
+constexpr int sampleRate = 44100; // FluidSynth's default rate
+constexpr int block = 64;
+
+// An organ holding one note per beat at 120 beats a minute: sound from the
+// first tick to the end, and nothing after it.
+QByteArray organSong(int notes)
+{
+    QByteArray track("\x00\xC0\x13", 3); // drawbar organ
+    for (int i = 0; i < notes; ++i) {
+        track += char(0x00) + QByteArray("\x90") + char(60 + i) + char(100);
+        track += char(0x60) + QByteArray("\x80") + char(60 + i) + char(0);
+    }
+    track += QByteArray("\x00\xFF\x2F\x00", 4);
+    QByteArray song("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60", 14);
+    const quint32 size = track.size();
+    song += "MTrk";
+    for (int shift : {24, 16, 8, 0})
+        song += char((size >> shift) & 0xFF);
+    return song + track;
+}
+
+// Loudness of the next `seconds` of the left channel, and the samples.
+std::vector<float> render(MidiService &service, double seconds)
+{
+    const int frames = int(seconds * sampleRate) / block * block;
+    std::vector<float> left(frames), right(frames);
+    for (int at = 0; at < frames; at += block)
+        service.render(left.data() + at, right.data() + at, block);
+    return left;
+}
+
+double loudness(const std::vector<float> &samples)
+{
+    double sum = 0;
+    for (float s : samples)
+        sum += double(s) * s;
+    return samples.empty() ? 0 : std::sqrt(sum / samples.size());
+}
+
+constexpr double silent = 1e-5;
+constexpr double sounding = 1e-3;
+
+} // namespace
+
+class TestMediaPlayer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<MidiService> m_service;
+
+    QString writeSong(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    std::unique_ptr<TMediaPlayer> openPlayer(const QString &path)
+    {
+        auto player = std::make_unique<TMediaPlayer>(nullptr, m_service);
+        player->FileName = path;
+        player->Open();
+        return player;
+    }
+
+private slots:
+    void init() { m_service = std::make_shared<MidiService>(MidiService::Output::Manual); }
+    void cleanup() { m_service.reset(); }
+
+    void playSoundsAtOnceAndStopSilencesAtOnce()
+    {
+        auto player = openPlayer(writeSong("organ.mid", organSong(8)));
+        QVERIFY(loudness(render(*m_service, 0.2)) < silent); // opened: stopped
+        player->Play();
+        QVERIFY(loudness(render(*m_service, 0.02)) > sounding);
+        render(*m_service, 1.0);
+        player->Stop();
+        QVERIFY(loudness(render(*m_service, 0.003)) < silent);
+    }
+
+    void stopKeepsThePosition()
+    {
+        auto player = openPlayer(writeSong("organ.mid", organSong(8)));
+        player->Play();
+        render(*m_service, 1.0);
+        player->Stop();
+        const int stoppedAt = player->Position();
+        QVERIFY(stoppedAt >= 180); // 96 ticks a half second
+        render(*m_service, 1.0);
+        QCOMPARE(player->Position(), stoppedAt);
+        player->Play();
+        QVERIFY(loudness(render(*m_service, 0.5)) > sounding);
+        QVERIFY(player->Position() > stoppedAt);
+        QVERIFY(player->Position() < stoppedAt + 120);
+    }
+
+    // A rewound song sounds exactly as the first play did, also right after a
+    // play too short to reach the song's first block.
+    void rewindRestartsFromTheStart_data()
+    {
+        QTest::addColumn<double>("playedFor");
+        QTest::newRow("very short play") << 0.002;
+        QTest::newRow("one second") << 1.0;
+        QTest::newRow("past the end") << 4.0;
+    }
+    void rewindRestartsFromTheStart()
+    {
+        QFETCH(double, playedFor);
+        auto player = openPlayer(writeSong("organ.mid", organSong(6)));
+        player->Play();
+        const std::vector<float> first = render(*m_service, 0.6);
+        render(*m_service, playedFor);
+        player->Rewind();
+        QVERIFY(loudness(render(*m_service, 0.1)) < silent);
+        QCOMPARE(player->Position(), 0);
+        player->Play();
+        const std::vector<float> again = render(*m_service, 0.6);
+        QCOMPARE(again.size(), first.size());
+        for (std::size_t i = 0; i < first.size(); ++i)
+            QVERIFY2(std::abs(again[i] - first[i]) < 1e-4, qPrintable(QString("sample %1").arg(i)));
+    }
+
+    void playsOnceWithoutRepeat()
+    {
+        auto player = openPlayer(writeSong("organ.mid", organSong(4))); // 2 s
+        player->Play();
+        QVERIFY(loudness(render(*m_service, 1.9)) > sounding);
+        render(*m_service, 1.0); // the organ's release
+        QVERIFY(loudness(render(*m_service, 6.0)) < silent);
+        QVERIFY(player->Length() > 0);
+        QVERIFY(player->Position() >= player->Length());
+    }
+
+    // At its end a song starts again from its start when played, but only
+    // with AutoRewind, also within FluidSynth's grace after the last note.
+    void playAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("autoRewind");
+        QTest::addColumn<double>("waitAfterEnd");
+        QTest::newRow("auto rewind, at once") << true << 0.2;
+        QTest::newRow("auto rewind, later") << true << 5.0;
+        QTest::newRow("no auto rewind") << false << 5.0;
+    }
+    void playAtTheEnd()
+    {
+        QFETCH(bool, autoRewind);
+        QFETCH(double, waitAfterEnd);
+        auto player = openPlayer(writeSong("organ.mid", organSong(4)));
+        player->AutoRewind = autoRewind;
+        player->Play();
+        render(*m_service, 2.0 + waitAfterEnd);
+        player->Play();
+        const double heard = loudness(render(*m_service, 0.3));
+        if (autoRewind) {
+            QVERIFY(heard > sounding);
+            QVERIFY(player->Position() < 96);
+        } else {
+            QVERIFY(heard < silent);
+        }
+    }
+
+    // The goal tune starting silences the race tune, and sounds exactly as it
+    // would alone.
+    void twoTunesNeverSoundTogether()
+    {
+        auto race = openPlayer(writeSong("race.mid", organSong(8)));
+        auto goal = openPlayer(writeSong("goal.mid", organSong(3)));
+        goal->Play();
+        const std::vector<float> alone = render(*m_service, 0.4);
+        goal->Rewind();
+        race->Play();
+        render(*m_service, 1.0);
+        goal->Play();
+        const std::vector<float> together = render(*m_service, 0.4);
+        for (std::size_t i = 0; i < alone.size(); ++i)
+            QVERIFY2(std::abs(together[i] - alone[i]) < 1e-4, qPrintable(QString("sample %1").arg(i)));
+        const int raceStoppedAt = race->Position();
+        render(*m_service, 0.5);
+        QCOMPARE(race->Position(), raceStoppedAt);
+    }
+
+    // Without its soundfont the game runs on in silence.
+    void noSoundFontIsSilence()
+    {
+        m_service = std::make_shared<MidiService>(MidiService::Output::Manual, m_dir.filePath("none.sf2").toStdString());
+        auto player = openPlayer(writeSong("organ.mid", organSong(4)));
+        player->Rewind();
+        player->Play();
+        QVERIFY(loudness(render(*m_service, 1.0)) < silent);
+        QVERIFY(player->Position() > 0);
+        player->Stop();
+    }
+
+    void closingSilences()
+    {
+        auto player = openPlayer(writeSong("organ.mid", organSong(8)));
+        player->Play();
+        render(*m_service, 0.5);
+        player.reset();
+        QVERIFY(loudness(render(*m_service, 0.003)) < silent);
+    }
+
+    void openFailsWithTheLayersText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents"); // null: no file
+        QTest::addColumn<QString>("message");
+        const QByteArray song = organSong(2);
+        QTest::newRow("missing") << "none.mid" << QByteArray() << "ファイル %1 が見つかりません";
+        QTest::newRow("empty") << "empty.mid" << QByteArray("") << "ファイル %1 は空です";
+        QTest::newRow("truncated") << "cut.mid" << song.left(song.size() - 3) << "ファイル %1 は途中で切れています";
+        QTest::newRow("not MIDI") << "text.mid" << QByteArray("not a song\n")
+                                  << "ファイル %1 は標準 MIDI ファイルではありません";
+    }
+    void openFailsWithTheLayersText()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        const QString path = contents.isNull() ? m_dir.filePath(name) : writeSong(name, contents);
+        TMediaPlayer player(nullptr, m_service);
+        player.FileName = path;
+        try {
+            player.Open();
+            QFAIL("Open succeeded");
+        } catch (const EMCIDeviceError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()), message.arg(path));
+            QCOMPARE(error.kindName(), "EMCIDeviceError");
+        }
+        QVERIFY(!player.isOpen());
+        QVERIFY_THROWS_EXCEPTION(EMCIDeviceError, player.Play());
+    }
+
+    void commandsNeedAnOpenPlayer_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Rewind") << 0;
+        QTest::newRow("Play") << 1;
+        QTest::newRow("Stop") << 2;
+    }
+    void commandsNeedAnOpenPlayer()
+    {
+        QFETCH(int, command);
+        TMediaPlayer player(nullptr, m_service);
+        player.FileName = writeSong("organ.mid", organSong(2));
+        try {
+            switch (command) {
+            case 0: player.Rewind(); break;
+            case 1: player.Play(); break;
+            case 2: player.Stop(); break;
+            }
+            QFAIL("the command went through");
+        } catch (const EMCIDeviceError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("MCI デバイスがありません"));
+        }
+    }
+
+    void loadedOpensOnlyWithAutoOpen()
+    {
+        TMediaPlayer manual(nullptr, m_service), automatic(nullptr, m_service);
+        manual.FileName = automatic.FileName = writeSong("organ.mid", organSong(2));
+        automatic.AutoOpen = true;
+        manual.Loaded();
+        automatic.Loaded();
+        QVERIFY(!manual.isOpen());
+        QVERIFY(automatic.isOpen());
+    }
+
+    // The shipped tunes: both sound, the race tune lasts long enough for a
+    // race and the fanfare only a few seconds.
+    void shippedTunes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("minSeconds");
+        QTest::addColumn<double>("maxSeconds");
+        QTest::newRow("race tune") << "100m.mid" << 30.0 << 60.0;
+        QTest::newRow("goal tune") << "goal.mid" << 2.0 << 8.0;
+    }
+    void shippedTunes()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, minSeconds);
+        QFETCH(double, maxSeconds);
+        auto player = openPlayer(QStringLiteral(MILTA_DATA_DIR "/") + name);
+        player->Play();
+        int quietSeconds = 0;
+        double soundedFor = 0;
+        for (double t = 0; t < maxSeconds + 1; t += 0.5) {
+            if (loudness(render(*m_service, 0.5)) > sounding)
+                soundedFor = t + 0.5;
+            else if (t < minSeconds)
+                ++quietSeconds;
+        }
+        QCOMPARE(quietSeconds, 0);
+        QVERIFY2(soundedFor >= minSeconds && soundedFor <= maxSeconds + 0.5, qPrintable(QString::number(soundedFor)));
+        QVERIFY(player->Position() >= player->Length());
+    }
+};
+
+QTEST_MAIN(TestMediaPlayer)
+#include "tst_mediaplayer.moc"
