@@ -2,6 +2,7 @@
 
 #include "errortext.h"
 #include "exception.h"
+#include "help.h"
 #include "hintstyle.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -57,9 +58,12 @@ int TApplication::run()
     Form1->show();
     const int exitCode = exec();
 
+    const QString helpFile = Form1->HelpFile;
     Form3.reset();
     Form2.reset();
     Form1.reset();
+    if (!helpFile.isEmpty())
+        WinHelp(nullptr, helpFile, HELP_QUIT);
     return exitCode;
 }
 

@@ -1,7 +1,12 @@
 #include "tform1.h"
 
+#include "cp932.h"
+#include "errortext.h"
 #include "exception.h"
+#include "help.h"
+#include "insertion.h"
 #include "layout.h"
+#include "namedialog.h"
 #include "tform2.h"
 #include "tform3.h"
 
@@ -76,6 +81,12 @@ constexpr RunnerSprites Sprites[] = {
 
 const char *const StoppedClock = "0.0秒";
 
+// A ranking line as the labels show it.
+QString shownText(const std::string &bytes)
+{
+    return QString::fromStdString(cp932ToUtf8ForDisplay(bytes));
+}
+
 } // namespace
 
 TForm1::TForm1()
@@ -90,10 +101,26 @@ TForm1::TForm1()
     setFixedSize(599, 315);
 
     loadLayout<TForm1>(*this, Layout);
+    MediaPlayer1 = newMediaPlayer("100m.mid");
+    MediaPlayer2 = newMediaPlayer("goal.mid");
+    Memo1 = builtInRanking();
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(ClockIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    // The layout is loaded: the players open their songs, in layout order.
+    // A song that cannot be opened ends the start-up.
+    MediaPlayer1->Loaded();
+    MediaPlayer2->Loaded();
+}
+
+TMediaPlayer *TForm1::newMediaPlayer(const char *fileName)
+{
+    auto *player = new TMediaPlayer(this);
+    player->FileName = QString::fromUtf8(fileName);
+    player->AutoOpen = true;
+    return player;
 }
 
 TForm1::~TForm1() = default;
@@ -104,6 +131,7 @@ TImage *TForm1::goalPose(int r) const { return this->*Sprites[r].goalPose; }
 
 void TForm1::FormCreate()
 {
+    rankingFile.load(Memo1);
 }
 
 // The red pad: the first move of a race starts it; then every move that
@@ -113,6 +141,9 @@ void TForm1::Panel1MouseMove()
     if (race.started == 0) {
         race.started = 1;
         startClock();
+        MediaPlayer2->Rewind();
+        MediaPlayer1->Rewind();
+        MediaPlayer1->Play();
     }
     if (race.stridePhase != RedPadExpected)
         return;
@@ -162,10 +193,22 @@ void TForm1::Timer1Timer()
 
 void TForm1::finish(int r)
 {
+    MediaPlayer1->Stop();
+    MediaPlayer2->Play();
     frameA(r)->hide();
     race.stridePhase = RaceFinished;
     goalPose(r)->show();
     Timer1->stop();
+    ranking();
+}
+
+// A finished race enters the top ten if its time ranks; the file is written
+// at once.
+void TForm1::ranking()
+{
+    enterRanking(
+        race, Memo1, [this](int place) { return askRankingName(place, this); },
+        [this] { rankingFile.save(Memo1); });
 }
 
 // The runner button opens the selection bar over the toolbar.
@@ -218,6 +261,7 @@ void TForm1::Image27Click()
         frameB(r)->move(StartLeft, frameB(r)->y());
     }
     Timer1->stop();
+    MediaPlayer1->Stop();
     Label1->setCaption(QString::fromUtf8(StoppedClock));
     race.started = 0;
     race.stridePhase = RedPadExpected;
@@ -227,14 +271,25 @@ void TForm1::Image27Click()
     frameB(race.runner)->hide();
 }
 
+// The ranking button shows the top ten as the ranking lines hold it.
 void TForm1::Image28Click()
 {
+    Form2->showWindow();
+    for (int k = 0; k < RankingPlaces; ++k)
+        Form2->nameLabels()[k]->setCaption(shownText(Memo1.line(NameColumn + k)));
+    for (int k = 0; k < RankingPlaces; ++k)
+        Form2->timeLabels()[k]->setCaption(
+            shownText(Memo1.line(SecondsColumn + k) + "." + Memo1.line(TenthsColumn + k)) + "秒");
 }
 
+// The help button: the help file beside the program, named after it.
 void TForm1::Image29Click()
 {
+    HelpFile = QString::fromStdString(helpFileName(QCoreApplication::applicationFilePath().toStdString()));
+    WinHelp(this, HelpFile, HELP_FINDER);
 }
 
+// The version button.
 void TForm1::Image30Click()
 {
     Form3->showWindow();

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "controls.h"
+#include "mediaplayer.h"
+#include "memo.h"
 #include "race.h"
+#include "rankingfile.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -35,6 +38,7 @@ public:
     void Image28Click();
     void Image29Click();
     void Image30Click();
+    void ranking();
 
     // Runner r's sprites.
     TImage *frameA(int r) const;
@@ -46,9 +50,14 @@ public:
         *Image21, *Image22, *Image23, *Image24, *Image25, *Image26, *Image27, *Image28, *Image29, *Image30;
     TLabel *Label1, *Label2, *Label3;
     TPanel *Panel1, *Panel2, *Panel3, *Panel4, *Panel5;
+    TMediaPlayer *MediaPlayer1, *MediaPlayer2;
+    TMemo Memo1;
     QTimer *Timer1;
 
     RaceState race;
+    RankingFile rankingFile;
+    // The help file asked for last; empty until help is first asked for.
+    QString HelpFile;
 
     // The side windows, made after the race screen.
     TForm2 *Form2 = nullptr;
@@ -59,6 +68,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    TMediaPlayer *newMediaPlayer(const char *fileName);
     void selectRunner(int r);
     void finish(int r);
     void startClock();

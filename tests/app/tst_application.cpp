@@ -1,31 +1,12 @@
 #include "exception.h"
 #include "tapplication.h"
 
+#include "modal.h"
+
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 namespace {
-
-// Waits for the next modal box, hands it to `inspect`, then always closes it
-// so that a failed check cannot leave the test hanging.
-void whenBoxOpens(std::function<void(QMessageBox *)> inspect)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        inspect(box);
-        box->done(QMessageBox::Ok);
-    });
-    timer->start();
-}
 
 class Thrower : public QObject
 {
@@ -61,7 +42,7 @@ private slots:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
         Qt::WindowModality modality = Qt::NonModal;
-        whenBoxOpens([&](QMessageBox *box) {
+        whenModalOpens<QMessageBox>([&](QMessageBox *box) {
             caption = box->windowTitle();
             text = box->text();
             format = box->textFormat();
@@ -80,7 +61,7 @@ private slots:
         QCOMPARE(modality, Qt::ApplicationModal);
 
         // The next event is handled as usual: the program carries on.
-        whenBoxOpens([](QMessageBox *) {});
+        whenModalOpens<QMessageBox>([](QMessageBox *) {});
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QTRY_COMPARE(thrower.handled, 2);
         QTRY_VERIFY(!QApplication::activeModalWidget());
@@ -91,7 +72,7 @@ private slots:
         Thrower thrower;
         thrower.message = "device busy (2)";
         QString text;
-        whenBoxOpens([&](QMessageBox *box) { text = box->text(); });
+        whenModalOpens<QMessageBox>([&](QMessageBox *box) { text = box->text(); });
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QTRY_COMPARE(text, QString("device busy (2)"));
     }

@@ -1,3 +1,5 @@
+#include "modal.h"
+#include "playfolder.h"
 #include "tform1.h"
 
 #include <QTest>
@@ -8,7 +10,14 @@ class TestRaceScreen : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<PlayFolder> folder;
     std::unique_ptr<TForm1> form;
+
+    // A finish that ranks asks for a name: take the one offered.
+    static void acceptTheName()
+    {
+        whenModalOpens<QDialog>([](QDialog *dialog) { dialog->accept(); });
+    }
 
     void stride()
     {
@@ -17,8 +26,16 @@ class TestRaceScreen : public QObject
     }
 
 private slots:
-    void init() { form = std::make_unique<TForm1>(); }
-    void cleanup() { form.reset(); }
+    void init()
+    {
+        folder = std::make_unique<PlayFolder>();
+        form = std::make_unique<TForm1>();
+    }
+    void cleanup()
+    {
+        form.reset();
+        folder.reset();
+    }
 
     void atRest()
     {
@@ -105,6 +122,7 @@ private slots:
 
         form->Panel2MouseMove();
         QCOMPARE(form->Image1->x(), 504);
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         QVERIFY(!form->Timer1->isActive());
@@ -128,6 +146,7 @@ private slots:
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 0);
         form->Image1->move(501, 128);
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
     }
@@ -138,6 +157,7 @@ private slots:
         form->Panel1MouseMove();
         form->Panel2MouseMove();
         form->Image8->move(510, 128); // runner 2's frame A
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         QVERIFY(form->Image18->isVisibleTo(form.get()));
@@ -178,6 +198,7 @@ private slots:
         form->race.score = 123;
         for (int i = 0; i < 80; ++i)
             stride();
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         form->Image27Click();
