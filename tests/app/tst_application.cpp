@@ -2,8 +2,14 @@
 #include "tapplication.h"
 
 #include "modal.h"
+#include "playfolder.h"
+#include "tform1.h"
+#include "tform2.h"
+#include "tform3.h"
 
+#include <QFile>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -75,6 +81,67 @@ private slots:
         whenModalOpens<QMessageBox>([&](QMessageBox *box) { text = box->text(); });
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QTRY_COMPARE(text, QString("device busy (2)"));
+    }
+
+    // Without a ranking file the game says so before any window shows, then
+    // runs with the built-in table; closing the race screen ends it with 0.
+    void startWithoutARankingFile()
+    {
+        PlayFolder folder;
+        auto *app = static_cast<TApplication *>(qApp);
+        QString text;
+        bool raceScreenShownFirst = true, sideWindowsHidden = false;
+        int rankingLines = 0;
+        whenModalOpens<QMessageBox>([&](QMessageBox *box) {
+            text = box->text();
+            raceScreenShownFirst = app->Form1->isVisible();
+        });
+        // Once the race screen is up, look around and close it.
+        QTimer running;
+        running.setInterval(10);
+        connect(&running, &QTimer::timeout, [&] {
+            if (!app->Form1 || !app->Form1->isVisible())
+                return;
+            running.stop();
+            sideWindowsHidden = app->Form2 && app->Form3 && !app->Form2->isVisible() && !app->Form3->isVisible();
+            rankingLines = app->Form1->Memo1.lineCount();
+            app->Form1->Image26Click();
+        });
+        running.start();
+        QCOMPARE(app->run(), 0);
+        QCOMPARE(text, QString("ファイル rank.mlt は開けません."));
+        QVERIFY(!raceScreenShownFirst);
+        QVERIFY(sideWindowsHidden);
+        QCOMPARE(rankingLines, 45);
+        QVERIFY(!app->Form1 && !app->Form2 && !app->Form3);
+        QVERIFY(!QFile::exists(folder.filePath("rank.mlt")));
+    }
+
+    // A tune that cannot be opened ends the start-up with the fatal box.
+    void missingTuneIsFatal_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("race tune") << "100m.mid";
+        QTest::newRow("goal tune") << "goal.mid";
+    }
+    void missingTuneIsFatal()
+    {
+        QFETCH(QString, missing);
+        PlayFolder folder;
+        QFile::remove(folder.filePath(missing));
+        auto *app = static_cast<TApplication *>(qApp);
+        QString caption, text;
+        whenModalOpens<QMessageBox>([&](QMessageBox *box) {
+            caption = box->windowTitle();
+            text = box->text();
+            QVERIFY(QApplication::topLevelWidgets().size() == 1);
+        });
+        QCOMPARE(app->run(), 1);
+        QCOMPARE(caption, QString("アプリケーション エラー"));
+        const QRegularExpression fatal("^Exception EMCIDeviceError in module tst_application at [0-9A-F]{8}\\.\n"
+                                       ".*" + QRegularExpression::escape(missing) + ".*\\.$");
+        QVERIFY2(fatal.match(text).hasMatch(), qPrintable(text));
+        QVERIFY(!app->Form1 && !app->Form2 && !app->Form3);
     }
 };
 

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# One entry point for a newcomer and for CI:
+#   ./build.sh play       install what is missing, build, start the game in ./play
+#   ./build.sh test       install what is missing, build, run every test
+#   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Everything comes from Debian's packages.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libfluidsynth-dev libasound2-dev
+                timgm6mb-soundfont fonts-ipafont-gothic python3)
+TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace)
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() { # build directory, extra CMake options...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --build "$dir"
+}
+
+case "${1:-}" in
+play)
+    install_packages "${BUILD_PACKAGES[@]}"
+    build build
+    # The play folder keeps the ranking between runs; the tunes come fresh.
+    mkdir -p play
+    cp data/100m.mid data/goal.mid play/
+    cd play && exec ../build/src/app/milta100m
+    ;;
+test)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build
+    ctest --test-dir build --output-on-failure --timeout 600
+    ;;
+sanitize)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMILTA_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir build-sanitize --output-on-failure --timeout 900
+    ;;
+*)
+    sed -n '2,5p' "$0"
+    exit 2
+    ;;
+esac

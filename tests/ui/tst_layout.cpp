@@ -1,0 +1,182 @@
+#include "playfolder.h"
+#include "tform1.h"
+#include "tform2.h"
+#include "tform3.h"
+
+#include <QTest>
+
+// What the player sees: the race screen drawn from its layout table.
+class TestLayout : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PlayFolder> folder;
+    std::unique_ptr<TForm1> form;
+
+    QString pixel(const QImage &image, int x, int y) { return QColor(image.pixel(x, y)).name(); }
+    QImage screen() { return form->grab().toImage(); }
+
+private slots:
+    void init()
+    {
+        folder = std::make_unique<PlayFolder>();
+        form = std::make_unique<TForm1>();
+    }
+    void cleanup()
+    {
+        form.reset();
+        folder.reset();
+    }
+
+    void window()
+    {
+        QCOMPARE(form->windowTitle(), QString("ミルタ100ｍ走"));
+        QCOMPARE(form->size(), QSize(599, 315));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!form->windowIcon().isNull());
+        QCOMPARE(screen().size(), QSize(599, 315));
+    }
+
+    void colours_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("toolbar left") << QPoint(0, 0) << "#ff8080";
+        QTest::newRow("toolbar right edge") << QPoint(598, 56) << "#ff8080";
+        QTest::newRow("toolbar between buttons") << QPoint(88, 28) << "#ff8080";
+        QTest::newRow("button border") << QPoint(32, 8) << "#0000ff";
+        QTest::newRow("sky under the toolbar") << QPoint(300, 57) << "#00ffff";
+        QTest::newRow("sky") << QPoint(450, 110) << "#00ffff";
+        QTest::newRow("track above the band") << QPoint(300, 222) << "#00ffff";
+        QTest::newRow("band top") << QPoint(300, 223) << "#ff8040";
+        QTest::newRow("band right edge") << QPoint(598, 232) << "#ff8040";
+        QTest::newRow("ground") << QPoint(300, 233) << "#ff8000";
+        QTest::newRow("ground corner") << QPoint(598, 314) << "#ff8000";
+        QTest::newRow("red pad left") << QPoint(48, 281) << "#ff0000";
+        QTest::newRow("red pad last column") << QPoint(127, 305) << "#ff0000";
+        QTest::newRow("x 128 is the blue pad's") << QPoint(128, 281) << "#0000ff";
+        QTest::newRow("blue pad right") << QPoint(208, 305) << "#0000ff";
+        QTest::newRow("left of the red pad") << QPoint(47, 290) << "#ff8000";
+        QTest::newRow("right of the blue pad") << QPoint(209, 290) << "#ff8000";
+        QTest::newRow("above the pads") << QPoint(100, 280) << "#ff8000";
+        QTest::newRow("below the pads") << QPoint(100, 306) << "#ff8000";
+        QTest::newRow("runner's last column shows the track") << QPoint(94, 130) << "#00ffff";
+        QTest::newRow("goal place before the finish") << QPoint(540, 150) << "#00ffff";
+    }
+    void colours()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(QString, colour);
+        QCOMPARE(pixel(screen(), at.x(), at.y()), colour);
+    }
+
+    void onlyRunnerZeroStandsAtTheStart()
+    {
+        const QImage image = screen();
+        const QImage frameA = QPixmap(":/art/runner0_a.xpm").toImage();
+        for (int y = 0; y < frameA.height(); ++y)
+            for (int x = 0; x < frameA.width(); ++x)
+                QCOMPARE(image.pixel(24 + x, 128 + y), frameA.pixel(x, y));
+    }
+
+    void clockAndGoalMarkerAreDrawn()
+    {
+        const QImage image = screen();
+        int red = 0, dark = 0;
+        for (int y = 72; y < 96; ++y)
+            for (int x = 472; x < 560; ++x)
+                red += pixel(image, x, y) == "#ff0000";
+        for (int y = 233; y < 260; ++y)
+            for (int x = 504; x < 590; ++x)
+                dark += qGray(image.pixel(x, y)) < 64;
+        QVERIFY2(red > 50, qPrintable(QString::number(red)));
+        QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
+        // The clock label fills its rectangle with the sky's colour.
+        QCOMPARE(pixel(image, form->Label1->geometry().right(), 73), QString("#00ffff"));
+        QCOMPARE(form->Label1->pos(), QPoint(472, 72));
+        QCOMPARE(form->Label1->height(), 24);
+    }
+
+    void selectionBarCoversTheToolbar()
+    {
+        const QImage toolbar = screen().copy(0, 0, 599, 57);
+        form->Image19Click();
+        const QImage bar = screen().copy(0, 0, 599, 57);
+        QVERIFY(bar != toolbar);
+        // The portraits' borders are red where the toolbar's buttons are blue.
+        QCOMPARE(pixel(bar, 32, 8), QString("#ff0000"));
+        QCOMPARE(pixel(bar, 392, 8), QString("#ff0000"));
+        // Portraits are a pixel smaller than their place: the bar shows there.
+        QCOMPARE(pixel(bar, 72, 48), QString("#ff8080"));
+        form->Image25Click();
+        QCOMPARE(screen().copy(0, 0, 599, 57), toolbar);
+    }
+
+    void aMovingSpriteLeavesNoTrace()
+    {
+        for (int i = 0; i < 10; ++i) {
+            form->Panel1MouseMove();
+            form->Panel2MouseMove();
+        }
+        // The runner is 60 pixels on; where he stood only the track remains.
+        const QImage after = screen();
+        for (int y = 128; y < 223; ++y)
+            for (int x = 0; x < 84; ++x)
+                QCOMPARE(pixel(after, x, y), QString("#00ffff"));
+    }
+
+    void goalPoseAtTheFinish()
+    {
+        form->Image14->show();
+        const QImage image = screen();
+        const QImage pose = QPixmap(":/art/runner0_goal.xpm").toImage();
+        for (int y = 0; y < pose.height(); ++y)
+            QCOMPARE(image.pixel(504 + 35, 128 + y), pose.pixel(35, y));
+    }
+
+    void rankingWindow()
+    {
+        TForm2 ranking(form.get());
+        QCOMPARE(ranking.windowTitle(), QString("ランキング"));
+        QCOMPARE(ranking.size(), QSize(386, 408));
+        QCOMPARE(ranking.pos(), QPoint(331, 164));
+        QVERIFY(!ranking.testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(!(ranking.windowFlags() & Qt::WindowMinimizeButtonHint));
+        const QImage image = ranking.grab().toImage();
+        QCOMPARE(pixel(image, 5, 5), QString("#000000"));
+        QCOMPARE(ranking.Label11->caption(), QString("10位"));
+        QCOMPARE(ranking.Label11->pos(), QPoint(22, 336));
+        for (int k = 0; k < 10; ++k) {
+            QCOMPARE(ranking.nameLabels()[k]->pos(), QPoint(88, 48 + 32 * k));
+            QCOMPARE(ranking.timeLabels()[k]->pos(), QPoint(280, 48 + 32 * k));
+        }
+        // Each row is framed by a sunken box: dark top, light bottom.
+        QVERIFY(qGray(image.pixel(100, 41)) < qGray(image.pixel(100, 64)));
+        QCOMPARE(pixel(image, 100, 52), QString("#000000"));
+        QCOMPARE(ranking.Image1->hint(), QString("OK"));
+        QCOMPARE(pixel(image, 328, 360), QString("#0000ff"));
+    }
+
+    void versionWindow()
+    {
+        TForm3 version(form.get());
+        QCOMPARE(version.windowTitle(), QString("Ver情報"));
+        QCOMPARE(version.size(), QSize(308, 252));
+        QCOMPARE(version.pos(), QPoint(368, 241));
+        QCOMPARE(version.Label1->caption(), QString("ミルタ100ｍ走"));
+        QCOMPARE(version.Label2->caption(), QString("Ver．1.00"));
+        QCOMPARE(version.Label5->caption(), QString("THANK YOU FOR PLAYING GAME"));
+        for (TLabel *credit : {version.Label3, version.Label4})
+            QCOMPARE(credit->caption(), credit->caption().toUpper());
+        const QImage image = version.grab().toImage();
+        QCOMPARE(pixel(image, 5, 5), QString("#000000"));
+        QCOMPARE(pixel(image, 251, 203), QString("#0000ff"));
+        // The etched line between the version and the credits.
+        QVERIFY(qGray(image.pixel(100, 112)) < qGray(image.pixel(100, 113)));
+    }
+};
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"
