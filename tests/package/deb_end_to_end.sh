@@ -2,8 +2,8 @@
 # The Debian package end to end, as a new player meets it: build the .deb with
 # cpack, unpack it into a scratch root (the system is left alone), start the
 # launcher with a fresh HOME under a private X server with openbox, run one
-# race with xdotool, enter the ranking and find it in the play folder, then
-# close the game and expect exit code 0.
+# race with xdotool, enter the ranking and find it in the play folder, open
+# the help, then close the game and expect exit code 0.
 #
 #   tests/package/deb_end_to_end.sh <build folder>
 #
@@ -148,6 +148,14 @@ case "$best" in '' | *[!0-9]*) fail "place 1's time is '$best'" ;; esac
 [ "$best" -lt 500 ] || fail "no new entry: place 1's time is $best tenths"
 [ "$(line 32)" = 500 ] || fail "place 2 is not the built-in 50.0 s"
 echo "place 1: $(line 1).$(line 11) s ($best tenths); the file has 45 CR LF lines"
+
+step "opening the help beside the installed program"
+# The help button sits at client x 248..288, y 8..48; a missing help file
+# would show a viewer titled just "ヘルプ".
+timeout 10 xdotool mousemove $((ox + 268)) $((oy + 28)) click 1
+help=$(timeout 15 xdotool search --sync --onlyvisible --name '^ミルタ100ｍ走 ヘルプ$' | head -n 1) || true
+[ -n "$help" ] || fail "the help file was not found beside the game"
+echo "help viewer $help shows the help file"
 
 step "closing the race screen"
 timeout 10 xdotool windowactivate --sync "$main" || true
