@@ -18,11 +18,10 @@ set(MILTA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/milta100m)
 
 # The launcher finds the game and its data from its own place, so the
 # installed tree works under any prefix, also unpacked from the package.
-cmake_path(ABSOLUTE_PATH CMAKE_INSTALL_BINDIR BASE_DIRECTORY /prefix OUTPUT_VARIABLE _milta_bin)
-cmake_path(ABSOLUTE_PATH MILTA_GAME_DIR BASE_DIRECTORY /prefix OUTPUT_VARIABLE _milta_game)
-cmake_path(ABSOLUTE_PATH MILTA_DATA_DIR BASE_DIRECTORY /prefix OUTPUT_VARIABLE _milta_data)
-file(RELATIVE_PATH MILTA_BIN_TO_GAME ${_milta_bin} ${_milta_game}/milta100m)
-file(RELATIVE_PATH MILTA_BIN_TO_DATA ${_milta_bin} ${_milta_data})
+file(RELATIVE_PATH MILTA_BIN_TO_GAME ${CMAKE_INSTALL_FULL_BINDIR}
+  ${CMAKE_INSTALL_FULL_LIBEXECDIR}/milta100m/milta100m)
+file(RELATIVE_PATH MILTA_BIN_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
+  ${CMAKE_INSTALL_FULL_DATADIR}/milta100m)
 configure_file(${MILTA_LINUX_DIR}/launcher.sh.in ${PROJECT_BINARY_DIR}/launcher/milta100m @ONLY)
 
 install(TARGETS milta100m RUNTIME DESTINATION ${MILTA_GAME_DIR})
