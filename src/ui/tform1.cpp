@@ -315,9 +315,10 @@ void TForm1::changeEvent(QEvent *event)
 }
 
 // Closing the race screen ends the program: the window stays as it is and
-// the event loop is asked to quit once the events already queued are done.
+// the event loop ends once the events already queued are done. Not quit():
+// Qt 6 answers it by closing every window first, which lands here again.
 void TForm1::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

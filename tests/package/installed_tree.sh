@@ -1,0 +1,127 @@
+#!/bin/sh
+# Installs the game into a scratch prefix and checks the installed tree and
+# the launcher's play folder, with a stand-in for the game that reports where
+# and how it was started.
+#
+#   tests/package/installed_tree.sh <build folder>
+set -eu
+
+build=${1:?usage: installed_tree.sh <build folder>}
+work=$(mktemp -d "${TMPDIR:-/tmp}/milta-installed.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+prefix=$work/prefix
+timeout 120 cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# The tree a player gets.
+for file in \
+    bin/milta100m \
+    libexec/milta100m/milta100m \
+    libexec/milta100m/milta100m.hlp \
+    share/milta100m/100m.mid \
+    share/milta100m/goal.mid \
+    share/milta100m/rank.mlt \
+    share/applications/io.github.milta100m.milta100m.desktop \
+    share/metainfo/io.github.milta100m.milta100m.metainfo.xml \
+    share/icons/hicolor/16x16/apps/milta100m.png \
+    share/icons/hicolor/32x32/apps/milta100m.png \
+    share/icons/hicolor/48x48/apps/milta100m.png \
+    share/icons/hicolor/64x64/apps/milta100m.png \
+    share/icons/hicolor/128x128/apps/milta100m.png \
+    share/icons/hicolor/256x256/apps/milta100m.png; do
+    [ -f "$prefix/$file" ] || fail "not installed: $file"
+done
+[ -x "$prefix/bin/milta100m" ] || fail "the launcher is not executable"
+[ -x "$prefix/libexec/milta100m/milta100m" ] || fail "the game is not executable"
+if [ "$failures" -ne 0 ]; then exit 1; fi
+
+# A stand-in game: records its working directory and arguments.
+stub=$prefix/libexec/milta100m/milta100m
+cat >"$stub" <<'STUB'
+#!/bin/sh
+{ pwd -P; printf '%s\n' "$@"; } >"$MILTA_STUB_LOG"
+exit "${MILTA_STUB_EXIT:-0}"
+STUB
+chmod +x "$stub"
+share=$prefix/share/milta100m
+log=$work/started
+launcher=$prefix/bin/milta100m
+export MILTA_STUB_LOG="$log"
+
+launch() { # HOME XDG_DATA_HOME(or -) [arguments...]
+    home=$1 xdg=$2
+    shift 2
+    rm -f "$log"
+    if [ "$xdg" = - ]; then
+        (cd / && env -u XDG_DATA_HOME HOME="$home" timeout 20 "$launcher" "$@")
+    else
+        (cd / && env HOME="$home" XDG_DATA_HOME="$xdg" timeout 20 "$launcher" "$@")
+    fi
+}
+started_in() { [ -f "$log" ] && [ "$(head -n 1 "$log")" = "$(cd "$1" && pwd -P)" ]; }
+seeded() { # folder
+    cmp -s "$share/100m.mid" "$1/100m.mid" && cmp -s "$share/goal.mid" "$1/goal.mid" &&
+        cmp -s "$share/rank.mlt" "$1/rank.mlt"
+}
+
+# A new player: the default folder is made and filled, the game starts there.
+home=$work/new-player
+mkdir -p "$home"
+launch "$home" - -style fusion || fail "first start failed"
+play=$home/.local/share/milta100m
+started_in "$play" || fail "the game did not start in $play"
+seeded "$play" || fail "the first start did not seed $play"
+[ "$(sed -n 2p "$log")" = -style ] && [ "$(sed -n 3p "$log")" = fusion ] ||
+    fail "the arguments did not reach the game"
+[ -z "$(find "$play" -name '*.new.*')" ] || fail "a temporary copy was left in $play"
+
+# The player's ranking survives later starts; an old tune is brought up to date.
+printf '12\r\n' >"$play/rank.mlt"
+printf 'old' >"$play/goal.mid"
+launch "$home" - || fail "second start failed"
+[ "$(cat "$play/rank.mlt")" = "$(printf '12\r\n')" ] || fail "a later start overwrote the ranking"
+cmp -s "$share/goal.mid" "$play/goal.mid" || fail "an old tune was not refreshed"
+
+# A link to a ranking elsewhere, even a dangling one, is the player's business.
+home=$work/linked
+mkdir -p "$home/.local/share/milta100m"
+ln -s "$work/elsewhere/rank.mlt" "$home/.local/share/milta100m/rank.mlt"
+launch "$home" - || fail "start with a linked ranking failed"
+[ -L "$home/.local/share/milta100m/rank.mlt" ] || fail "the linked ranking was replaced"
+
+# XDG_DATA_HOME is followed when absolute and ignored when relative.
+home=$work/xdg
+mkdir -p "$home"
+launch "$home" "$work/xdg-data" || fail "start with XDG_DATA_HOME failed"
+started_in "$work/xdg-data/milta100m" && seeded "$work/xdg-data/milta100m" ||
+    fail "XDG_DATA_HOME was not followed"
+launch "$home" relative/data || fail "start with a relative XDG_DATA_HOME failed"
+started_in "$home/.local/share/milta100m" || fail "a relative XDG_DATA_HOME was not ignored"
+[ ! -e /relative/data ] && [ ! -e "$work/relative" ] || fail "a relative XDG_DATA_HOME made a folder"
+
+# Started through PATH and through a link, as a menu does; the game's exit code comes back.
+home=$work/path
+mkdir -p "$home" "$work/links"
+ln -s "$prefix/bin/milta100m" "$work/links/milta"
+rm -f "$log"
+status=0
+(cd / && env -u XDG_DATA_HOME HOME="$home" PATH="$prefix/bin:$PATH" MILTA_STUB_EXIT=3 timeout 20 milta100m) ||
+    status=$?
+[ "$status" -eq 3 ] || fail "the game's exit code 3 came back as $status"
+started_in "$home/.local/share/milta100m" || fail "a start through PATH did not reach the game"
+launcher=$work/links/milta
+launch "$home" - || fail "start through a link failed"
+launcher=$prefix/bin/milta100m
+started_in "$home/.local/share/milta100m" || fail "a start through a link did not reach the game"
+
+# No HOME and no XDG_DATA_HOME: a clear refusal, nothing started.
+rm -f "$log"
+if (cd / && env -u HOME -u XDG_DATA_HOME timeout 20 "$prefix/bin/milta100m" 2>/dev/null); then
+    fail "a start without HOME succeeded"
+fi
+[ ! -f "$log" ] || fail "the game started without a play folder"
+
+if [ "$failures" -ne 0 ]; then exit 1; fi
+echo "installed tree and launcher: all checks passed"
