@@ -1,32 +1,20 @@
-#include "playfolder.h"
-#include "tform1.h"
+#include "racescreen.h"
 #include "tform2.h"
 #include "tform3.h"
 
 #include <QTest>
 
 // What the player sees: the race screen drawn from its layout table.
-class TestLayout : public QObject
+class TestLayout : public QObject, RaceScreenFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<PlayFolder> folder;
-    std::unique_ptr<TForm1> form;
 
     QString pixel(const QImage &image, int x, int y) { return QColor(image.pixel(x, y)).name(); }
     QImage screen() { return form->grab().toImage(); }
 
 private slots:
-    void init()
-    {
-        folder = std::make_unique<PlayFolder>();
-        form = std::make_unique<TForm1>();
-    }
-    void cleanup()
-    {
-        form.reset();
-        folder.reset();
-    }
+    void init() { openRaceScreen(); }
+    void cleanup() { closeRaceScreen(); }
 
     void window()
     {
@@ -116,10 +104,7 @@ private slots:
 
     void aMovingSpriteLeavesNoTrace()
     {
-        for (int i = 0; i < 10; ++i) {
-            form->Panel1MouseMove();
-            form->Panel2MouseMove();
-        }
+        strides(10);
         // The runner is 60 pixels on; where he stood only the track remains.
         const QImage after = screen();
         for (int y = 128; y < 223; ++y)

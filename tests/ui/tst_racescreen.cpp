@@ -1,41 +1,16 @@
-#include "modal.h"
-#include "playfolder.h"
-#include "tform1.h"
+#include "racescreen.h"
 
 #include <QTest>
 
 // The race as the player runs it: strides on the pads, the clock, the finish
 // and Retry.
-class TestRaceScreen : public QObject
+class TestRaceScreen : public QObject, RaceScreenFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<PlayFolder> folder;
-    std::unique_ptr<TForm1> form;
-
-    // A finish that ranks asks for a name: take the one offered.
-    static void acceptTheName()
-    {
-        whenModalOpens<QDialog>([](QDialog *dialog) { dialog->accept(); });
-    }
-
-    void stride()
-    {
-        form->Panel1MouseMove();
-        form->Panel2MouseMove();
-    }
-
 private slots:
-    void init()
-    {
-        folder = std::make_unique<PlayFolder>();
-        form = std::make_unique<TForm1>();
-    }
-    void cleanup()
-    {
-        form.reset();
-        folder.reset();
-    }
+    void init() { openRaceScreen(); }
+    void cleanup() { closeRaceScreen(); }
 
     void atRest()
     {
@@ -43,9 +18,9 @@ private slots:
         QVERIFY(!form->Timer1->isActive());
         QCOMPARE(form->Label1->caption(), QString("0.0秒"));
         for (int r = 0; r < 5; ++r) {
-            QCOMPARE(form->frameA(r)->isVisibleTo(form.get()), r == 0);
-            QVERIFY(!form->frameB(r)->isVisibleTo(form.get()));
-            QVERIFY(!form->goalPose(r)->isVisibleTo(form.get()));
+            QCOMPARE(shown(form->frameA(r)), r == 0);
+            QVERIFY(!shown(form->frameB(r)));
+            QVERIFY(!shown(form->goalPose(r)));
             QCOMPARE(form->frameA(r)->x(), 24);
         }
         QCOMPARE(form->Timer1->interval(), 70);
@@ -60,8 +35,8 @@ private slots:
         QCOMPARE(form->race.stridePhase, 1);
         QCOMPARE(form->Image1->x(), 27);
         QCOMPARE(form->Image2->x(), 27);
-        QVERIFY(!form->Image1->isVisibleTo(form.get()));
-        QVERIFY(form->Image2->isVisibleTo(form.get()));
+        QVERIFY(!shown(form->Image1));
+        QVERIFY(shown(form->Image2));
 
         // More moves within the red pad do nothing until the blue pad.
         form->Panel1MouseMove();
@@ -72,8 +47,8 @@ private slots:
         QCOMPARE(form->race.stridePhase, 0);
         QCOMPARE(form->Image1->x(), 30);
         QCOMPARE(form->Image2->x(), 30);
-        QVERIFY(form->Image1->isVisibleTo(form.get()));
-        QVERIFY(!form->Image2->isVisibleTo(form.get()));
+        QVERIFY(shown(form->Image1));
+        QVERIFY(!shown(form->Image2));
         form->Panel2MouseMove();
         QCOMPARE(form->Image1->x(), 30);
     }
@@ -112,8 +87,7 @@ private slots:
 
     void finishAfterEightyStrides()
     {
-        for (int i = 0; i < 79; ++i)
-            stride();
+        strides(79);
         form->Panel1MouseMove(); // x 501, but mid-stride
         QCOMPARE(form->Image1->x(), 501);
         form->Timer1Timer();
@@ -126,13 +100,13 @@ private slots:
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         QVERIFY(!form->Timer1->isActive());
-        QVERIFY(!form->Image1->isVisibleTo(form.get()));
-        QVERIFY(!form->Image2->isVisibleTo(form.get()));
-        QVERIFY(form->Image14->isVisibleTo(form.get()));
+        QVERIFY(!shown(form->Image1));
+        QVERIFY(!shown(form->Image2));
+        QVERIFY(shown(form->Image14));
         QCOMPARE(form->Label1->caption(), QString("0.2秒"));
 
         // Frozen until Retry: neither pad moves, the race does not restart.
-        stride();
+        strides(1);
         QCOMPARE(form->Image1->x(), 504);
         QCOMPARE(form->race.started, 1);
         QVERIFY(!form->Timer1->isActive());
@@ -160,14 +134,13 @@ private slots:
         acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
-        QVERIFY(form->Image18->isVisibleTo(form.get()));
-        QVERIFY(!form->Image14->isVisibleTo(form.get()));
+        QVERIFY(shown(form->Image18));
+        QVERIFY(!shown(form->Image14));
     }
 
     void retryMidStride()
     {
-        for (int i = 0; i < 5; ++i)
-            stride();
+        strides(5);
         form->Panel1MouseMove();
         form->Timer1Timer();
         form->Image27Click();
@@ -181,8 +154,8 @@ private slots:
             QCOMPARE(form->frameA(r)->x(), 24);
             QCOMPARE(form->frameB(r)->x(), 24);
         }
-        QVERIFY(form->Image1->isVisibleTo(form.get()));
-        QVERIFY(!form->Image2->isVisibleTo(form.get()));
+        QVERIFY(shown(form->Image1));
+        QVERIFY(!shown(form->Image2));
 
         // The next red move starts a new race from nothing.
         form->Panel1MouseMove();
@@ -196,14 +169,13 @@ private slots:
     {
         form->race.runner = 0;
         form->race.score = 123;
-        for (int i = 0; i < 80; ++i)
-            stride();
+        strides(80);
         acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         form->Image27Click();
-        QVERIFY(!form->Image14->isVisibleTo(form.get()));
-        QVERIFY(form->Image1->isVisibleTo(form.get()));
+        QVERIFY(!shown(form->Image14));
+        QVERIFY(shown(form->Image1));
         QCOMPARE(form->Image1->x(), 24);
         QCOMPARE(form->race.runner, 0);
     }

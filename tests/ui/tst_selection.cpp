@@ -1,41 +1,23 @@
-#include "modal.h"
-#include "playfolder.h"
-#include "tform1.h"
+#include "racescreen.h"
 
 #include <QTest>
 
 // Choosing a runner on the selection bar, and every runner's race.
-class TestSelection : public QObject
+class TestSelection : public QObject, RaceScreenFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<PlayFolder> folder;
-    std::unique_ptr<TForm1> form;
-
-    bool shown(QWidget *widget) const { return widget->isVisibleTo(form.get()); }
-
     void runToTheFinish()
     {
-        for (int i = 0; i < 80; ++i) {
-            form->Panel1MouseMove();
-            form->Panel2MouseMove();
-        }
-        whenModalOpens<QDialog>([](QDialog *dialog) { dialog->accept(); });
+        strides(80);
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
     }
 
 private slots:
-    void init()
-    {
-        folder = std::make_unique<PlayFolder>();
-        form = std::make_unique<TForm1>();
-    }
-    void cleanup()
-    {
-        form.reset();
-        folder.reset();
-    }
+    void init() { openRaceScreen(); }
+    void cleanup() { closeRaceScreen(); }
 
     void barOrder_data()
     {
@@ -90,8 +72,7 @@ private slots:
         QVERIFY(shown(form->Image6));
         QCOMPARE(form->Image6->x(), 24);
         // Frozen until Retry.
-        form->Panel1MouseMove();
-        form->Panel2MouseMove();
+        strides(1);
         QCOMPARE(form->Image6->x(), 24);
     }
 
@@ -133,12 +114,9 @@ private slots:
         QVERIFY(shown(form->frameB(runner)));
         form->Panel2MouseMove();
         QCOMPARE(form->frameA(runner)->x(), 30);
-        for (int i = 1; i < 80; ++i) {
-            form->Panel1MouseMove();
-            form->Panel2MouseMove();
-        }
+        strides(79);
         QCOMPARE(form->frameA(runner)->x(), 504);
-        whenModalOpens<QDialog>([](QDialog *dialog) { dialog->accept(); });
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(form->race.stridePhase, 10);
         for (int r = 0; r < 5; ++r)

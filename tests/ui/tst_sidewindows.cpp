@@ -1,7 +1,5 @@
 #include "exception.h"
-#include "modal.h"
-#include "playfolder.h"
-#include "tform1.h"
+#include "racescreen.h"
 #include "tform2.h"
 #include "tform3.h"
 
@@ -9,12 +7,10 @@
 #include <QTest>
 
 // The ranking as the player reads it, and the two side windows.
-class TestSideWindows : public QObject
+class TestSideWindows : public QObject, RaceScreenFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<PlayFolder> folder;
-    std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm2> ranking;
     std::unique_ptr<TForm3> version;
 
@@ -28,8 +24,7 @@ class TestSideWindows : public QObject
 private slots:
     void init()
     {
-        folder = std::make_unique<PlayFolder>();
-        form = std::make_unique<TForm1>();
+        openRaceScreen();
         ranking = std::make_unique<TForm2>(form.get());
         version = std::make_unique<TForm3>(form.get());
         form->Form2 = ranking.get();
@@ -39,8 +34,7 @@ private slots:
     {
         version.reset();
         ranking.reset();
-        form.reset();
-        folder.reset();
+        closeRaceScreen();
     }
 
     void builtInTableWithoutAFile()
@@ -84,11 +78,8 @@ private slots:
     void aFinishWhileTheWindowIsOpenShowsOnTheNextClick()
     {
         form->Image28Click();
-        for (int i = 0; i < 80; ++i) {
-            form->Panel1MouseMove();
-            form->Panel2MouseMove();
-        }
-        whenModalOpens<QDialog>([](QDialog *dialog) { dialog->accept(); });
+        strides(80);
+        acceptTheName();
         form->Timer1Timer();
         QCOMPARE(ranking->Label22->caption(), QString("50.0秒"));
         form->Image28Click();
