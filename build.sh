@@ -48,6 +48,7 @@ sanitize)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMILTA_SANITIZE=ON
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
         ctest --test-dir build-sanitize --output-on-failure --timeout 900
     ;;
 *)
