@@ -319,5 +319,7 @@ void TForm1::changeEvent(QEvent *event)
 void TForm1::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): quit() asks every window to close first, which
+    // lands here again and would post quit requests for ever.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
