@@ -286,3 +286,41 @@ click_close_box()
     top=$(xprop -id "$MAIN_WINDOW" _NET_FRAME_EXTENTS | awk -F', ' '{print $3}')
     xdotool mousemove "$((ORIGIN_X + CLIENT_W - 11))" "$((ORIGIN_Y - top / 2))" sleep 0.05 click 1
 }
+
+# Prints the game's visible tooltip windows.
+tooltips()
+{
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP && echo "$window"
+    done
+    return 0
+}
+
+# at MILLISECONDS: sleeps until that long after $T0 (nanoseconds since the epoch).
+at()
+{
+    local wait_ms=$(($1 - ($(date +%s%N) - T0) / 1000000))
+    ((wait_ms <= 0)) || sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
+}
+
+# quiet_for SECONDS LABEL: traces every thread of the game for that long and
+# fails, naming each thread and its calls, if any system call completes. The
+# calls that the threads sleep in when the trace starts do not count.
+quiet_for()
+{
+    local trace="$WORK/$2.trace"
+    timeout -s INT "$1" strace -f -qq -tt -p "$GAME_PID" -o "$trace" || true
+    [[ -s $trace ]] || fail "strace could not attach to the game (is ptrace allowed here?)"
+    local activity
+    activity=$(grep -v -e '<unfinished \.\.\.>$' -e '<detached \.\.\.>$' "$trace" || true)
+    if [[ -n $activity ]]; then
+        local tid
+        for tid in $(awk '{print $1}' <<<"$activity" | sort -u); do
+            log "thread $tid ($(cat "/proc/$GAME_PID/task/$tid/comm" 2>/dev/null || echo gone)):" \
+                "$(grep -c "^$tid " <<<"$activity") calls, e.g. $(grep -m1 "^$tid " <<<"$activity" | cut -c1-160)"
+        done
+        fail "$2: the idle game made $(wc -l <<<"$activity") system calls in $1 s"
+    fi
+    log "$2: no system call in $1 s ($(wc -l <"$trace") threads asleep)"
+}
