@@ -110,7 +110,7 @@ start_display()
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -ac \
         3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
-    wait_until 15 grep -q '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
+    wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$WORK/display")"
     openbox --sm-disable </dev/null >"$WORK/openbox.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
