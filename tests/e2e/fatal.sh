@@ -12,7 +12,8 @@ fatal_start()
     rm -f "$PLAY"/*
     install_tunes "$@"
     install_ranking
-    (cd "$PLAY" && exec strace -f -qq -e trace=%file -e signal=none -o "$WORK/files" "$GAME") \
+    # LeakSanitizer cannot work under a tracer; in a sanitizer build it stands down.
+    (cd "$PLAY" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec strace -f -qq -e trace=%file -e signal=none -o "$WORK/files" "$GAME") \
         </dev/null >"$WORK/game.out" 2>"$WORK/game.err" &
     GAME_PID=$!
     local box

@@ -27,7 +27,19 @@ SKY_RGB=00FFFF
 
 # Xvfb and xdotool match window names as UTF-8.
 export LC_ALL=C.UTF-8
-unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+
+missing=()
+for tool in Xvfb openbox xdotool xwininfo xprop import convert compare identify strace iconv timeout; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+done
+if ((${#missing[@]})); then
+    echo "missing tools: ${missing[*]} (Debian: xvfb openbox xdotool x11-utils imagemagick strace)" >&2
+    exit 1
+fi
+
+# A sanitizer build of the game reports leaks of its own, not of system libraries.
+export LSAN_OPTIONS="suppressions=$TESTS_DIR/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/milta-e2e.XXXXXX")
 PLAY="$WORK/play"
