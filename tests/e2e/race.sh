@@ -18,7 +18,19 @@ find_race_screen
 wait_until 5 shows_race_at_rest start || fail "runner 0 frame A is not at x 24 at start"
 [[ $(colours start "$CLOCK_GEOMETRY" | wc -l) -gt 1 ]] || fail "no clock drawn at start"
 
+# The pads on the real screen: red x 48..127, blue x 128..208 (the shared
+# column is blue's), rows 281..305, on the orange ground.
+for probe in 47,293,FF8000 48,293,FF0000 127,293,FF0000 128,293,0000FF 208,293,0000FF 209,293,FF8000 \
+             88,280,FF8000 88,281,FF0000 88,305,FF0000 88,306,FF8000 168,281,0000FF 168,305,0000FF; do
+    IFS=, read -r x y rgb <<<"$probe"
+    [[ $(pixel start "$x" "$y") == "$rgb" ]] || fail "pixel ($x, $y) is $(pixel start "$x" "$y"), not $rgb"
+done
+
+# The first half-stride: frame B, three pixels on.
 race_start=$(date +%s%N)
+point "$RED_X" "$PAD_Y"
+wait_until 5 eval 'capture red && shows_picture red 27 128 runner0_b.xpm' ||
+    fail "the red pad did not show frame B at x 27"
 sweep 40
 capture mid_race
 shows_picture mid_race 264 128 runner0_a.xpm || fail "after 40 strides runner 0 is not at x 264"
