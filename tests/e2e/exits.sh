@@ -23,7 +23,7 @@ ranking=$(find_window 'ランキング' 10)
 xdotool windowactivate --sync "$ranking" key alt+F4
 wait_until 5 window_gone "$ranking" || fail "Alt+F4 did not hide the ranking window"
 sleep 0.3
-game_gone && fail "Alt+F4 on the ranking window ended the game"
+process_gone "$GAME_PID" && fail "Alt+F4 on the ranking window ended the game"
 # Shown again, it goes with the race screen.
 click "$RANKING_X" "$BUTTON_Y"
 [[ -n $(find_window 'ランキング' 10) ]] || fail "the ranking window did not come back"

@@ -69,19 +69,11 @@ cleanup()
 {
     local status=$?
     trap - EXIT INT TERM
-    if [[ -n $GAME_PID ]] && kill -0 "$GAME_PID" 2>/dev/null; then
-        kill -TERM "$GAME_PID" 2>/dev/null || true
-    fi
-    local i
-    for ((i = ${#BACKGROUND_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -TERM "${BACKGROUND_PIDS[i]}" 2>/dev/null || true
-    done
-    # Give everything a moment, then make sure.
-    sleep 0.2
     if [[ -n $GAME_PID ]]; then kill -KILL "$GAME_PID" 2>/dev/null || true; fi
-    for ((i = ${#BACKGROUND_PIDS[@]} - 1; i >= 0; i--)); do
-        kill -KILL "${BACKGROUND_PIDS[i]}" 2>/dev/null || true
-    done
+    local pid
+    for pid in "${BACKGROUND_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+    stop_display
+    for pid in "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     if [[ $status -ne 0 || $keep_work == 1 ]]; then
         log "work folder kept: $WORK"
@@ -116,18 +108,49 @@ wait_until()
     done
 }
 
+# X servers of parallel tests take the lowest free display number. One that
+# is still shutting down keeps its sockets while its lock is already gone,
+# and a new server on its number would lose its clients to it; so servers
+# start and stop one at a time.
+XSERVER_LOCK=/tmp/.milta-e2e-xserver.lock
+XVFB_PID=
+
 # Starts Xvfb on a display number of its own choosing, then openbox.
 start_display()
 {
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || fail "the X server lock stayed taken"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -ac \
-        3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 &
-    BACKGROUND_PIDS+=($!)
+        3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
+    XVFB_PID=$!
     wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
+    exec 9>&-
     export DISPLAY=":$(head -n1 "$WORK/display")"
     openbox --sm-disable </dev/null >"$WORK/openbox.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
     wait_until 15 window_manager_ready || fail "openbox did not start"
     log "display $DISPLAY ready"
+}
+
+# Ends Xvfb and waits until it is gone, under the lock.
+stop_display()
+{
+    [[ -n $XVFB_PID ]] || return 0
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || true
+    kill -TERM "$XVFB_PID" 2>/dev/null || true
+    wait_until 5 process_gone "$XVFB_PID" || kill -KILL "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+    exec 9>&-
+}
+
+# process_gone PID: whether a child has ended (it may wait to be reaped).
+process_gone()
+{
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    [[ ${stat##*) } == Z* ]]
 }
 
 window_manager_ready()
@@ -156,13 +179,12 @@ start_game()
 wait_game_exit()
 {
     local limit=$1
-    wait_until "$limit" game_gone || fail "the game did not end within $limit s"
+    wait_until "$limit" process_gone "$GAME_PID" || fail "the game did not end within $limit s"
     GAME_STATUS=0
     wait "$GAME_PID" || GAME_STATUS=$?
     GAME_PID=
 }
 
-game_gone() { ! kill -0 "$GAME_PID" 2>/dev/null || [[ $(ps -o stat= -p "$GAME_PID") == Z* ]]; }
 
 # find_window NAME SECONDS: prints the id of the visible window named exactly NAME.
 find_window()
