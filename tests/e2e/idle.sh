@@ -22,4 +22,7 @@ wait_until 5 window_gone "$dialog" || fail "Esc did not close the name dialog"
 point 300 100
 sleep 1
 quiet_for 3 after_finish
+click "$EXIT_X" "$BUTTON_Y"
+wait_game_exit 10
+((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button"
 log "pass"

@@ -338,13 +338,39 @@ at()
     ((wait_ms <= 0)) || sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
 }
 
+# cpu_ticks [TASK_DIR...]: user and system CPU ticks, summed over the game's
+# threads or the given /proc task folders.
+cpu_ticks()
+{
+    local tasks=("$@")
+    ((${#tasks[@]})) || tasks=(/proc/"$GAME_PID"/task/*)
+    local task stat fields total=0
+    for task in "${tasks[@]}"; do
+        stat=$(cat "$task/stat" 2>/dev/null) || continue
+        read -ra fields <<<"${stat##*) }"
+        total=$((total + fields[11] + fields[12]))
+    done
+    echo "$total"
+}
+
 # quiet_for SECONDS LABEL: traces every thread of the game for that long and
 # fails, naming each thread and its calls, if any system call completes. The
 # calls that the threads sleep in when the trace starts do not count.
 quiet_for()
 {
-    local trace="$WORK/$2.trace"
+    local trace="$WORK/$2.trace" busy_before busy_after
+    busy_before=$(cpu_ticks)
     timeout -s INT "$1" strace -f -qq -tt -p "$GAME_PID" -o "$trace" || true
+    busy_after=$(cpu_ticks)
+    # A thread that spins without system calls shows in its CPU time instead
+    # (a tick is 10 ms; attaching the tracer costs a little).
+    if ((busy_after - busy_before > 5)); then
+        local task
+        for task in /proc/"$GAME_PID"/task/*; do
+            log "thread ${task##*/} ($(cat "$task/comm")): $(cpu_ticks "$task") ticks of CPU so far"
+        done
+        fail "$2: the idle game used $((busy_after - busy_before)) ticks of CPU in $1 s"
+    fi
     [[ -s $trace ]] || fail "strace could not attach to the game (is ptrace allowed here?)"
     local activity
     activity=$(grep -v -e '<unfinished \.\.\.>$' -e '<detached \.\.\.>$' "$trace" || true)

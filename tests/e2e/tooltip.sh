@@ -25,4 +25,7 @@ for button in "$RETRY_X" "$RANKING_X"; do
     [[ -z $(tooltips) ]] || fail "button at x $button: tooltip still there at 4000 ms"
     log "button at x $button: hint shown and gone"
 done
+click "$EXIT_X" "$BUTTON_Y"
+wait_game_exit 10
+((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button"
 log "pass"
