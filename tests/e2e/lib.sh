@@ -21,7 +21,7 @@ CLIENT_W=599
 CLIENT_H=315
 RED_X=88;  BLUE_X=168; PAD_Y=293          # middles of the red and blue pads
 BUTTON_Y=28                                # middle row of the toolbar buttons
-RUNNER_BUTTON_X=52; RETRY_X=124; RANKING_X=196; HELP_X=268; VERSION_X=340; EXIT_X=412
+RETRY_X=124; RANKING_X=196; EXIT_X=412
 CLOCK_GEOMETRY=120x24+472+72               # the clock label grows to the right
 SKY_RGB=00FFFF
 
@@ -69,7 +69,10 @@ cleanup()
 {
     local status=$?
     trap - EXIT INT TERM
-    if [[ -n $GAME_PID ]]; then kill -KILL "$GAME_PID" 2>/dev/null || true; fi
+    if [[ -n $GAME_PID ]]; then
+        kill -KILL "$GAME_PID" 2>/dev/null || true
+        wait "$GAME_PID" 2>/dev/null || true
+    fi
     local pid
     for pid in "${BACKGROUND_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
     stop_display
@@ -125,7 +128,8 @@ start_display()
     XVFB_PID=$!
     wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
     exec 9>&-
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY
     openbox --sm-disable </dev/null >"$WORK/openbox.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
     wait_until 15 window_manager_ready || fail "openbox did not start"

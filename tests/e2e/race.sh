@@ -82,7 +82,7 @@ most=$(((race_end - race_start) / 70000000 + 1))
     printf '%s\r\n' "$seconds" 50 50 50 50 50 50 50 50 50
     printf '%s\r\n' "$tenths" 0 0 0 0 0 0 0 0 0
     printf '%s\r\n' "$name" | iconv -f UTF-8 -t CP932
-    for i in {1..9}; do printf '名前なし\r\n'; done | iconv -f UTF-8 -t CP932
+    for _ in {1..9}; do printf '名前なし\r\n'; done | iconv -f UTF-8 -t CP932
     printf '%s\r\n' "$score" 500 500 500 500 500 500 500 500 500
     printf '\r\n\r\n\r\n\r\n\r\n'
 } >"$WORK/rank.expected"
