@@ -1,0 +1,390 @@
+# Shared by the end-to-end tests: a private X server with a window manager, a
+# fresh play folder holding the tunes, the game started in it, and helpers to
+# find windows, drive the pointer and read pixels back from the screen.
+#
+# A test script starts with:
+#   source "$(dirname "$0")/lib.sh" "$GAME" "$DATA_DIR"
+# Everything it starts is stopped again when the script ends, whatever the
+# reason, and a watchdog ends the script after E2E_TIMEOUT seconds.
+
+set -euo pipefail
+
+GAME=$(realpath "$1")
+DATA_DIR=$(realpath "$2")
+TESTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ART_DIR="$TESTS_DIR/../../src/ui/art"
+E2E_TIMEOUT=${E2E_TIMEOUT:-90}
+
+MAIN_TITLE='ミルタ100ｍ走'
+# Race screen facts, in client coordinates.
+CLIENT_W=599
+CLIENT_H=315
+RED_X=88;  BLUE_X=168; PAD_Y=293          # middles of the red and blue pads
+BUTTON_Y=28                                # middle row of the toolbar buttons
+RETRY_X=124; RANKING_X=196; EXIT_X=412
+CLOCK_GEOMETRY=120x24+472+72               # the clock label grows to the right
+SKY_RGB=00FFFF
+
+# Xvfb and xdotool match window names as UTF-8.
+export LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+
+missing=()
+for tool in Xvfb openbox xdotool xwininfo xprop import convert compare identify strace iconv timeout; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+done
+if ((${#missing[@]})); then
+    echo "missing tools: ${missing[*]} (Debian: xvfb openbox xdotool x11-utils imagemagick strace)" >&2
+    exit 1
+fi
+
+# A sanitizer build of the game reports leaks of its own, not of system libraries.
+export LSAN_OPTIONS="suppressions=$TESTS_DIR/../lsan.supp:print_suppressions=0"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/milta-e2e.XXXXXX")
+PLAY="$WORK/play"
+mkdir -p "$PLAY" "$WORK/home" "$WORK/run"
+chmod 700 "$WORK/run"
+export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" XDG_CONFIG_HOME="$WORK/home/.config"
+
+BACKGROUND_PIDS=()
+GAME_PID=
+E2E_MAIN_PID=$$
+
+log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
+
+fail()
+{
+    log "FAIL: $*"
+    if [[ -n ${DISPLAY:-} ]]; then
+        # What the screen looked like, for whoever reads the failure.
+        import -window root "$WORK/failure.png" 2>/dev/null && keep_work=1 || true
+    fi
+    exit 1
+}
+
+keep_work=${E2E_KEEP:-0}
+
+cleanup()
+{
+    local status=$?
+    trap - EXIT INT TERM
+    if [[ -n $GAME_PID ]]; then
+        kill -KILL "$GAME_PID" 2>/dev/null || true
+        wait "$GAME_PID" 2>/dev/null || true
+    fi
+    local pid
+    for pid in "${BACKGROUND_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+    stop_display
+    for pid in "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    if [[ $status -ne 0 || $keep_work == 1 ]]; then
+        log "work folder kept: $WORK"
+    else
+        rm -rf "$WORK"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'log "interrupted"; exit 1' INT TERM
+
+# The watchdog: a test that hangs ends itself instead of stalling the run.
+(
+    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+    sleep "$E2E_TIMEOUT" &
+    sleeper=$!
+    wait "$sleeper"
+    echo "watchdog: no end after $E2E_TIMEOUT s" >&2
+    kill -TERM "$E2E_MAIN_PID"
+) </dev/null >/dev/null 2>&1 &
+BACKGROUND_PIDS+=($!)
+
+# wait_until SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
+wait_until()
+{
+    local limit=$1
+    shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.05
+    done
+}
+
+# X servers of parallel tests take the lowest free display number. One that
+# is still shutting down keeps its sockets while its lock is already gone,
+# and a new server on its number would lose its clients to it; so servers
+# start and stop one at a time.
+XSERVER_LOCK=/tmp/.milta-e2e-xserver.lock
+XVFB_PID=
+
+# Starts Xvfb on a display number of its own choosing, then openbox.
+start_display()
+{
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || fail "the X server lock stayed taken"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -ac \
+        3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
+    XVFB_PID=$!
+    wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
+    exec 9>&-
+    DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY
+    openbox --sm-disable </dev/null >"$WORK/openbox.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    wait_until 15 window_manager_ready || fail "openbox did not start"
+    log "display $DISPLAY ready"
+}
+
+# Ends Xvfb and waits until it is gone, under the lock.
+stop_display()
+{
+    [[ -n $XVFB_PID ]] || return 0
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || true
+    kill -TERM "$XVFB_PID" 2>/dev/null || true
+    wait_until 5 process_gone "$XVFB_PID" || kill -KILL "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+    exec 9>&-
+}
+
+# process_gone PID: whether a child has ended (it may wait to be reaped).
+process_gone()
+{
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    [[ ${stat##*) } == Z* ]]
+}
+
+window_manager_ready()
+{
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# Puts the tunes in the play folder (all of them unless names are given).
+install_tunes()
+{
+    local tunes=("$@")
+    ((${#tunes[@]})) || tunes=(100m.mid goal.mid)
+    local tune
+    for tune in "${tunes[@]}"; do cp "$DATA_DIR/$tune" "$PLAY/"; done
+}
+
+# Starts the game in the play folder; its output goes to game.out/game.err.
+start_game()
+{
+    (cd "$PLAY" && exec "$GAME") </dev/null >"$WORK/game.out" 2>"$WORK/game.err" &
+    GAME_PID=$!
+    log "game started, pid $GAME_PID"
+}
+
+# wait_game_exit SECONDS: waits for the game to end and sets GAME_STATUS.
+wait_game_exit()
+{
+    local limit=$1
+    wait_until "$limit" process_gone "$GAME_PID" || fail "the game did not end within $limit s"
+    GAME_STATUS=0
+    wait "$GAME_PID" || GAME_STATUS=$?
+    GAME_PID=
+}
+
+
+# find_window NAME SECONDS: prints the id of the visible window named exactly NAME.
+find_window()
+{
+    local name=$1 limit=$2
+    timeout "$limit" xdotool search --sync --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1
+}
+
+# visible_windows NAME: prints the ids of visible windows named exactly NAME, at once.
+visible_windows()
+{
+    xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null || true
+}
+
+# client_origin WINDOW: sets ORIGIN_X and ORIGIN_Y to the client area's screen position.
+client_origin()
+{
+    local info
+    info=$(xwininfo -id "$1")
+    ORIGIN_X=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+    ORIGIN_Y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+}
+
+# Waits for the race screen and sets MAIN_WINDOW with its client origin.
+find_race_screen()
+{
+    MAIN_WINDOW=$(find_window "$MAIN_TITLE" 20)
+    [[ -n $MAIN_WINDOW ]] || fail "the race screen did not appear"
+    client_origin "$MAIN_WINDOW"
+    log "race screen $MAIN_WINDOW, client at $ORIGIN_X,$ORIGIN_Y"
+}
+
+# Dismisses the start-up error box of a first run without rank.mlt.
+dismiss_missing_ranking_box()
+{
+    local box
+    box=$(find_window Milta100m 20)
+    [[ -n $box ]] || fail "no error box about the missing rank.mlt"
+    # The box comes before any race screen.
+    [[ -z $(visible_windows "$MAIN_TITLE") ]] || fail "the race screen was shown before the error box"
+    xdotool windowactivate --sync "$box" key Return
+    wait_until 10 window_gone "$box" || fail "the error box did not go away"
+}
+
+window_gone() { [[ -z $(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -x "$1") ]]; }
+
+# point X Y: moves the pointer to client position (X, Y) of the race screen.
+point() { xdotool mousemove "$((ORIGIN_X + $1))" "$((ORIGIN_Y + $2))"; }
+
+# click X Y: a left click at client position (X, Y) of the race screen.
+click() { click_in "$MAIN_WINDOW" "$1" "$2"; }
+
+# click_in WINDOW X Y: a left click at client position (X, Y) of another window.
+click_in()
+{
+    local info x y
+    info=$(xwininfo -id "$1")
+    x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+    xdotool mousemove "$((x + $2))" "$((y + $3))" sleep 0.05 click 1
+}
+
+# sweep N: N red-then-blue alternations across the pads with real pointer
+# events. The pause lets the game take every move on its own: the X layer
+# folds queued moves together.
+sweep()
+{
+    local n=$1 i args=()
+    for ((i = 0; i < n; i++)); do
+        args+=(mousemove "$((ORIGIN_X + RED_X))" "$((ORIGIN_Y + PAD_Y))" sleep 0.02
+               mousemove "$((ORIGIN_X + BLUE_X))" "$((ORIGIN_Y + PAD_Y))" sleep 0.02)
+    done
+    xdotool "${args[@]}"
+}
+
+# capture NAME: the race screen's client area as $WORK/NAME.png.
+capture()
+{
+    import -window root -crop "${CLIENT_W}x${CLIENT_H}+${ORIGIN_X}+${ORIGIN_Y}" +repage "$WORK/$1.png"
+}
+
+# pixel IMAGE X Y: the RRGGBB of a pixel.
+pixel()
+{
+    convert "$WORK/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6
+}
+
+# crop IMAGE GEOMETRY NAME: cuts a region out into $WORK/NAME.png.
+crop() { convert "$WORK/$1.png" -crop "$2" +repage "$WORK/$3.png"; }
+
+# differing IMAGE_A IMAGE_B: how many pixels differ (files in $WORK or paths).
+differing()
+{
+    local a=$1 b=$2
+    [[ $a == */* ]] || a="$WORK/$a.png"
+    [[ $b == */* ]] || b="$WORK/$b.png"
+    compare -metric AE "$a" "$b" null: 2>&1 || true
+}
+
+# shows_picture IMAGE X Y ART: whether the artwork file ART stands at (X, Y).
+shows_picture()
+{
+    local size
+    size=$(identify -format '%wx%h' "$ART_DIR/$4")
+    crop "$1" "${size}+$2+$3" picture_check
+    [[ $(differing picture_check "$ART_DIR/$4") == 0 ]]
+}
+
+# colours IMAGE GEOMETRY: the distinct colours in a region, one RRGGBB a line.
+colours()
+{
+    convert "$WORK/$1.png" -crop "$2" +repage -depth 8 -unique-colors txt:- |
+        awk 'NR > 1 {print substr($3, 2, 6)}'
+}
+
+# A ranking file of the game's own making, so that no error box comes first.
+install_ranking()
+{
+    {
+        for i in {1..10}; do printf '50\r\n'; done
+        for i in {1..10}; do printf '0\r\n'; done
+        for i in {1..10}; do printf 'E2E\r\n'; done
+        for i in {1..10}; do printf '500\r\n'; done
+        printf '\r\n\r\n\r\n\r\n\r\n'
+    } >"$PLAY/rank.mlt"
+}
+
+# The race screen's close box, as the window manager draws it: the right end
+# of the caption bar above the client area.
+click_close_box()
+{
+    local top
+    top=$(xprop -id "$MAIN_WINDOW" _NET_FRAME_EXTENTS | awk -F', ' '{print $3}')
+    xdotool mousemove "$((ORIGIN_X + CLIENT_W - 11))" "$((ORIGIN_Y - top / 2))" sleep 0.05 click 1
+}
+
+# Prints the game's visible tooltip windows.
+tooltips()
+{
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP && echo "$window"
+    done
+    return 0
+}
+
+# at MILLISECONDS: sleeps until that long after $T0 (nanoseconds since the epoch).
+at()
+{
+    local wait_ms=$(($1 - ($(date +%s%N) - T0) / 1000000))
+    ((wait_ms <= 0)) || sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
+}
+
+# cpu_ticks [TASK_DIR...]: user and system CPU ticks, summed over the game's
+# threads or the given /proc task folders.
+cpu_ticks()
+{
+    local tasks=("$@")
+    ((${#tasks[@]})) || tasks=(/proc/"$GAME_PID"/task/*)
+    local task stat fields total=0
+    for task in "${tasks[@]}"; do
+        stat=$(cat "$task/stat" 2>/dev/null) || continue
+        read -ra fields <<<"${stat##*) }"
+        total=$((total + fields[11] + fields[12]))
+    done
+    echo "$total"
+}
+
+# quiet_for SECONDS LABEL: traces every thread of the game for that long and
+# fails, naming each thread and its calls, if any system call completes. The
+# calls that the threads sleep in when the trace starts do not count.
+quiet_for()
+{
+    local trace="$WORK/$2.trace" busy_before busy_after
+    busy_before=$(cpu_ticks)
+    timeout -s INT "$1" strace -f -qq -tt -p "$GAME_PID" -o "$trace" || true
+    busy_after=$(cpu_ticks)
+    # A thread that spins without system calls shows in its CPU time instead
+    # (a tick is 10 ms; attaching the tracer costs a little).
+    if ((busy_after - busy_before > 5)); then
+        local task
+        for task in /proc/"$GAME_PID"/task/*; do
+            log "thread ${task##*/} ($(cat "$task/comm")): $(cpu_ticks "$task") ticks of CPU so far"
+        done
+        fail "$2: the idle game used $((busy_after - busy_before)) ticks of CPU in $1 s"
+    fi
+    [[ -s $trace ]] || fail "strace could not attach to the game (is ptrace allowed here?)"
+    local activity
+    activity=$(grep -v -e '<unfinished \.\.\.>$' -e '<detached \.\.\.>$' "$trace" || true)
+    if [[ -n $activity ]]; then
+        local tid
+        for tid in $(awk '{print $1}' <<<"$activity" | sort -u); do
+            log "thread $tid ($(cat "/proc/$GAME_PID/task/$tid/comm" 2>/dev/null || echo gone)):" \
+                "$(grep -c "^$tid " <<<"$activity") calls, e.g. $(grep -m1 "^$tid " <<<"$activity" | cut -c1-160)"
+        done
+        fail "$2: the idle game made $(wc -l <<<"$activity") system calls in $1 s"
+    fi
+    log "$2: no system call in $1 s ($(wc -l <"$trace") threads asleep)"
+}
