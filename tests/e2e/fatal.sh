@@ -22,7 +22,7 @@ fatal_start()
     [[ -z $(xdotool search --name "^${MAIN_TITLE}\$" 2>/dev/null) ]] || fail "a race screen window exists"
     sleep 0.3
     [[ -z $(xdotool search --name "^${MAIN_TITLE}\$" 2>/dev/null) ]] || fail "a race screen window exists"
-    xdotool windowactivate --sync "$box" key Return
+    press_in "$box" Return
     wait_game_exit 10
     ((GAME_STATUS == 1)) || fail "exit code $GAME_STATUS after the fatal box"
     [[ ! -s $WORK/game.err ]] || fail "the game wrote to stderr: $(head -c 500 "$WORK/game.err")"

@@ -8,7 +8,7 @@ install_tunes
 install_ranking
 start_game
 find_race_screen
-xdotool windowactivate --sync "$MAIN_WINDOW"
+focus "$MAIN_WINDOW"
 
 point 300 100
 sleep 1     # let the start-up settle and any tooltip state run out
@@ -17,7 +17,7 @@ quiet_for 3 before_race
 sweep 85
 dialog=$(find_window 'ランキング名前入力' 10)
 [[ -n $dialog ]] || fail "no name dialog after 85 strides"
-xdotool windowactivate --sync "$dialog" key Escape
+press_in "$dialog" Escape
 wait_until 5 window_gone "$dialog" || fail "Esc did not close the name dialog"
 point 300 100
 sleep 1

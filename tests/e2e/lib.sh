@@ -229,11 +229,28 @@ dismiss_missing_ranking_box()
     [[ -n $box ]] || fail "no error box about the missing rank.mlt"
     # The box comes before any race screen.
     [[ -z $(visible_windows "$MAIN_TITLE") ]] || fail "the race screen was shown before the error box"
-    xdotool windowactivate --sync "$box" key Return
+    press_in "$box" Return
     wait_until 10 window_gone "$box" || fail "the error box did not go away"
 }
 
 window_gone() { [[ -z $(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -x "$1") ]]; }
+
+window_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
+
+# focus WINDOW: activates it and waits until the window manager has given it
+# the keyboard, so that the next key reaches it and not the window before.
+focus()
+{
+    xdotool windowactivate --sync "$1" 2>/dev/null
+    wait_until 5 window_active "$1" || fail "window $1 did not get the keyboard"
+}
+
+# press_in WINDOW KEY: the key, pressed in that window.
+press_in()
+{
+    focus "$1"
+    xdotool key --clearmodifiers "$2"
+}
 
 # point X Y: moves the pointer to client position (X, Y) of the race screen.
 point() { xdotool mousemove "$((ORIGIN_X + $1))" "$((ORIGIN_Y + $2))"; }

@@ -59,7 +59,7 @@ crop finish_2 "$CLOCK_GEOMETRY" clock_2
 # xdotool's typing of non-Latin text drops characters now and then, so the
 # name stays Latin.
 name='Polka E2E'
-xdotool windowactivate --sync "$dialog"
+focus "$dialog"
 xdotool type --delay 30 "$name"
 sleep 0.2
 xdotool key Return

@@ -20,7 +20,7 @@ find_race_screen
 sweep 85
 dialog=$(find_window 'ランキング名前入力' 10)
 [[ -n $dialog ]] || fail "no name dialog after 85 strides"
-xdotool windowactivate --sync "$dialog" key Escape
+press_in "$dialog" Escape
 wait_until 10 env LC_ALL=C grep -q $'^\x96\xbc\x91\x4f\x82\xc8\x82\xb5\r$' "$PLAY/rank.mlt" ||
     fail "Esc did not enter the race as 名前なし"
 mapfile -t lines < <(tr -d '\r' <"$PLAY/rank.mlt")

@@ -9,7 +9,7 @@ install_tunes
 install_ranking
 start_game
 find_race_screen
-xdotool windowactivate --sync "$MAIN_WINDOW"
+focus "$MAIN_WINDOW"
 
 for button in "$RETRY_X" "$RANKING_X"; do
     point 300 100            # the bare sky shows no hint
