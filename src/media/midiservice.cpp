@@ -20,6 +20,11 @@ void silenceLibraries()
 } // namespace
 
 MidiService::MidiService(Output output, const std::string &soundFont)
+    : m_loader(&MidiService::loadSynth, this, output, soundFont)
+{
+}
+
+void MidiService::loadSynth(Output output, const std::string &soundFont)
 {
     silenceLibraries();
     m_settings = new_fluid_settings();
@@ -39,8 +44,16 @@ MidiService::MidiService(Output output, const std::string &soundFont)
         m_driver = new_fluid_audio_driver2(m_settings, renderFromDevice, this);
 }
 
+// Only the user-interface thread waits, and never under the lock.
+void MidiService::waitForSynth()
+{
+    if (m_loader.joinable())
+        m_loader.join();
+}
+
 MidiService::~MidiService()
 {
+    waitForSynth();
     // The driver's thread takes the lock, so it must be gone before the
     // players and the synth, and it is stopped without holding the lock.
     if (m_driver)
@@ -76,6 +89,7 @@ int MidiService::renderFromDevice(void *data, int frames, int, float *[], int ou
 
 void MidiService::render(float *left, float *right, int frames)
 {
+    waitForSynth();
     std::lock_guard lock(m_lock);
     if (m_synth) {
         fluid_synth_write_float(m_synth, frames, left, 0, 1, right, 0, 1);
@@ -142,6 +156,7 @@ void MidiService::rewind(SongId id)
 
 void MidiService::play(SongId id)
 {
+    waitForSynth();
     std::lock_guard lock(m_lock);
     Song *song = find(id);
     if (!song || !m_synth)

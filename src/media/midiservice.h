@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include <fluidsynth/types.h>
 
@@ -20,6 +21,9 @@
 // The audio thread renders under the service's lock, which also guards every
 // change to the players (FluidSynth keeps its players in lists that it does
 // not lock itself).
+// The synth, its soundfont and the audio output are made on a thread of their
+// own, so that opening the songs costs the start-up nothing; the first play or
+// render waits for them, long done by the time a race starts.
 class MidiService
 {
 public:
@@ -71,6 +75,9 @@ private:
         int length = 0;                   // known once it has played
     };
 
+    void loadSynth(Output output, const std::string &soundFont);
+    void waitForSynth();
+
     static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
     Song *find(SongId song);
     int positionOf(const Song &song) const;
@@ -83,4 +90,7 @@ private:
     std::map<SongId, Song> m_songs;
     SongId m_nextId = 1;
     SongId m_current = 0; // the song that has the player, 0 for none
+    // Makes the settings, synth and driver; joined before they are used. Last,
+    // so that it starts with every other member in place.
+    std::thread m_loader;
 };
