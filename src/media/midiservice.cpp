@@ -31,6 +31,9 @@ void MidiService::loadSynth(Output output, const std::string &soundFont)
     if (!m_settings)
         return;
     fluid_settings_setint(m_settings, "synth.lock-memory", 0);
+    // Sample data is read when a preset is first chosen on a channel, so
+    // only the instruments the tunes use come into memory.
+    fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
     // Without reverb and chorus a stopped song falls silent at once.
     fluid_settings_setint(m_settings, "synth.reverb.active", 0);
     fluid_settings_setint(m_settings, "synth.chorus.active", 0);
