@@ -22,8 +22,9 @@
 // change to the players (FluidSynth keeps its players in lists that it does
 // not lock itself).
 // The synth, its soundfont and the audio output are made on a thread of their
-// own, so that opening the songs costs the start-up nothing; the first play or
-// render waits for them, long done by the time a race starts.
+// own, started by prepare() once the race screen is on show, so that they cost
+// the start-up nothing; the first play or render starts them if need be and
+// waits for them, long done by the time a race starts.
 class MidiService
 {
 public:
@@ -43,6 +44,11 @@ public:
     // The service of the game's players, made when the first one opens and
     // released with the last one. User-interface thread only.
     static std::shared_ptr<MidiService> shared();
+    // Starts making the shared service's synth, if there is a service.
+    static void prepareShared();
+
+    // Starts making the synth on its own thread, once. User-interface thread.
+    void prepare();
 
     // Takes the bytes of a checked standard MIDI file; the song stands
     // stopped at its start.
@@ -75,7 +81,7 @@ private:
         int length = 0;                   // known once it has played
     };
 
-    void loadSynth(Output output, const std::string &soundFont);
+    void loadSynth();
     void waitForSynth();
 
     static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
@@ -90,7 +96,8 @@ private:
     std::map<SongId, Song> m_songs;
     SongId m_nextId = 1;
     SongId m_current = 0; // the song that has the player, 0 for none
-    // Makes the settings, synth and driver; joined before they are used. Last,
-    // so that it starts with every other member in place.
-    std::thread m_loader;
+    const Output m_output;
+    const std::string m_soundFont;
+    bool m_prepared = false;
+    std::thread m_loader; // makes the settings, synth and driver; joined before use
 };
