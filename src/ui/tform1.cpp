@@ -327,9 +327,11 @@ void TForm1::changeEvent(QEvent *event)
 }
 
 // Closing the race screen ends the program: the window stays as it is and
-// the event loop is asked to quit once the events already queued are done.
+// the event loop is asked to end once the events already queued are done.
+// Not quit(): that first asks every window to close, this one refuses, and
+// the program would spin asking again for ever.
 void TForm1::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
