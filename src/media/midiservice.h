@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include <fluidsynth/types.h>
 
@@ -20,6 +21,10 @@
 // The audio thread renders under the service's lock, which also guards every
 // change to the players (FluidSynth keeps its players in lists that it does
 // not lock itself).
+// The synth, its soundfont and the audio output are made on a thread of their
+// own, started by prepare() once the race screen is on show, so that they cost
+// the start-up nothing; the first play or render starts them if need be and
+// waits for them, long done by the time a race starts.
 class MidiService
 {
 public:
@@ -39,6 +44,11 @@ public:
     // The service of the game's players, made when the first one opens and
     // released with the last one. User-interface thread only.
     static std::shared_ptr<MidiService> shared();
+    // Starts making the shared service's synth, if there is a service.
+    static void prepareShared();
+
+    // Starts making the synth on its own thread, once. User-interface thread.
+    void prepare();
 
     // Takes the bytes of a checked standard MIDI file; the song stands
     // stopped at its start.
@@ -71,6 +81,9 @@ private:
         int length = 0;                   // known once it has played
     };
 
+    void loadSynth();
+    void waitForSynth();
+
     static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
     Song *find(SongId song);
     int positionOf(const Song &song) const;
@@ -83,4 +96,8 @@ private:
     std::map<SongId, Song> m_songs;
     SongId m_nextId = 1;
     SongId m_current = 0; // the song that has the player, 0 for none
+    const Output m_output;
+    const std::string m_soundFont;
+    bool m_prepared = false;
+    std::thread m_loader; // makes the settings, synth and driver; joined before use
 };

@@ -6,6 +6,7 @@
 #include "help.h"
 #include "insertion.h"
 #include "layout.h"
+#include "midiservice.h"
 #include "namedialog.h"
 #include "tform2.h"
 #include "tform3.h"
@@ -293,6 +294,17 @@ void TForm1::Image29Click()
 void TForm1::Image30Click()
 {
     Form3->showWindow();
+}
+
+// The synth is made once the first frame is out, so that it never holds up
+// the race screen; it is ready long before the first stride sounds the tune.
+void TForm1::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, [] { MidiService::prepareShared(); });
+    }
 }
 
 // Minimising the race screen takes the shown side windows along.

@@ -66,6 +66,7 @@ public:
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     TMediaPlayer *newMediaPlayer(const char *fileName);
@@ -75,4 +76,5 @@ private:
     void moveRunnerBy(int r, int step);
 
     QList<QWidget *> hiddenByMinimise_;
+    bool painted_ = false;
 };

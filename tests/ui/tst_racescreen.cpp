@@ -201,6 +201,17 @@ private slots:
         QCOMPARE(form->race.stridePhase, 0);
         QCOMPARE(form->Image1->x(), 30);
     }
+
+    // The exit button ends the event loop, and the window stays for the
+    // program to take down; a loop that never ends is caught by the guard.
+    void exitButtonEndsTheProgram()
+    {
+        form->show();
+        QTimer::singleShot(0, form.get(), [this] { form->Image26Click(); });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(form->isVisible());
+    }
 };
 
 QTEST_MAIN(TestRaceScreen)

@@ -1,0 +1,163 @@
+// Figures of the race screen and the ranking file, printed for bench/run.sh.
+// Usage: milta_bench stride [strides] | clock | ranking
+// Run in a folder holding the two tunes; stride and clock need a platform
+// (offscreen is enough).
+#include "insertion.h"
+#include "memo.h"
+#include "rankingfile.h"
+#include "tform1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPaintEvent>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Counts the paint events and the pixels they cover, window and children.
+class PaintCounter : public QObject
+{
+public:
+    long events = 0;
+    long pixels = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+                pixels += long(r.width()) * r.height();
+        }
+        return false;
+    }
+};
+
+// Strides as the pads give them, each followed by the repaint it causes.
+__attribute__((noinline)) void runStrides(TForm1 &form, int strides)
+{
+    for (int n = 0; n < strides; ++n) {
+        form.Panel1MouseMove();
+        form.Panel2MouseMove();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Shows the race screen and lets it settle: painted, the synth made.
+void showSettled(TForm1 &form)
+{
+    form.show();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+int stride(int strides)
+{
+    TForm1 form;
+    showSettled(form);
+    PaintCounter counter;
+    qint64 ns = 0;
+    // Runs of 70 strides from the start line, so that the runner stays on
+    // the track; the start of each race is not measured.
+    for (int done = 0; done < strides; done += 70) {
+        form.Image27Click();
+        form.Panel1MouseMove();
+        form.Timer1->stop(); // the clock stays still: only strides are measured
+        form.Panel2MouseMove();
+        QCoreApplication::processEvents();
+        qApp->installEventFilter(&counter);
+        QElapsedTimer timer;
+        timer.start();
+        runStrides(form, std::min(70, strides - done));
+        ns += timer.nsecsElapsed();
+        qApp->removeEventFilter(&counter);
+    }
+    std::printf("stride: %.4f ms per stride over %d strides; %.2f paint events and %.0f pixels "
+                "painted per stride\n",
+                ns / 1e6 / strides, strides, double(counter.events) / strides,
+                double(counter.pixels) / strides);
+    return 0;
+}
+
+int clockTicks()
+{
+    TForm1 form;
+    showSettled(form);
+    std::vector<qint64> at;
+    QElapsedTimer wall;
+    QObject::connect(form.Timer1, &QTimer::timeout, [&] {
+        at.push_back(wall.nsecsElapsed());
+        if (at.size() == 100)
+            QCoreApplication::quit();
+    });
+    wall.start();
+    form.Panel1MouseMove(); // the first move starts the clock
+    QCoreApplication::exec();
+    double worst = 0;
+    for (std::size_t i = 1; i < at.size(); ++i)
+        worst = std::max(worst, std::abs((at[i] - at[i - 1]) / 1e6 - ClockIntervalMs));
+    const double total = at.back() / 1e6;
+    std::printf("clock: 100 ticks in %.2f ms of wall clock (drift %+.2f ms against 7000 ms), "
+                "worst interval off by %.2f ms; shows %s\n",
+                total, total - 100.0 * ClockIntervalMs, worst,
+                form.Label1->caption().toUtf8().constData());
+    return 0;
+}
+
+double medianMs(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int ranking()
+{
+    // The largest text the memo takes: lines of 253 bytes and a break.
+    std::string text;
+    const std::string line(253, 'a');
+    while (text.size() + line.size() + 2 <= MemoTextLimit)
+        text += line + "\r\n";
+    {
+        QFile file("rank.mlt");
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(text.data(), qint64(text.size())) != qint64(text.size()))
+            return 1;
+    }
+    RankingFile rankingFile;
+    TMemo memo;
+    std::vector<double> loads, saves;
+    for (int n = 0; n < 21; ++n) {
+        QElapsedTimer timer;
+        timer.start();
+        rankingFile.load(memo);
+        loads.push_back(timer.nsecsElapsed() / 1e6);
+        timer.restart();
+        rankingFile.save(memo);
+        saves.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("ranking: %zu bytes, %d lines: load %.2f ms, save %.2f ms (medians of 21)\n",
+                text.size(), memo.lineCount(), medianMs(loads), medianMs(saves));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const QString what = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (what == "stride")
+        return stride(argc > 2 ? std::atoi(argv[2]) : 7000);
+    if (what == "clock")
+        return clockTicks();
+    if (what == "ranking")
+        return ranking();
+    std::fprintf(stderr, "usage: milta_bench stride [strides] | clock | ranking\n");
+    return 2;
+}

@@ -1,0 +1,68 @@
+// Arbitrary bytes as a ranking file: read, a finished race entered under a
+// fixed name, written, read again. The game may refuse a file with its own
+// errors, but must never crash or hang, and what it writes must read back to
+// the very same bytes.
+#include "exception.h"
+#include "insertion.h"
+#include "memo.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+void require(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+// Reading what the game wrote gives back the same text.
+void requireRoundTrip(const std::string &written)
+{
+    TMemo again;
+    again.setText(written);
+    require(again.text() == written);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The first byte is the race's time, so that entries land on every place.
+    RaceState race;
+    if (size > 0) {
+        race.seconds = data[0] / 10;
+        race.tenths = data[0] % 10;
+        ++data;
+        --size;
+    }
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+
+    TMemo memo;
+    try {
+        memo.setText(bytes);
+    } catch (const EOutOfCapacity &) {
+        return 0;
+    }
+    requireRoundTrip(memo.text());
+
+    std::string saved;
+    bool wasSaved = false;
+    try {
+        enterRanking(
+            race, memo, [](int) { return std::string("\x83\x7e\x83\x8b\x83\x5e"); },
+            [&] {
+                saved = memo.text();
+                wasSaved = true;
+            });
+    } catch (const EConvertError &) {
+        // A time line that is not a number; an insertion below it stays.
+    }
+    if (wasSaved)
+        requireRoundTrip(saved);
+    requireRoundTrip(memo.text());
+    return 0;
+}
