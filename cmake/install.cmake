@@ -60,8 +60,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/milta100m/milta100m)
 # The shared libraries come from dpkg-shlibdeps (libqt6gui6 brings the X11
-# platform plugin); the soundfont the music is played with and the font the
-# layout is drawn in are opened at run time and have to be named.
+# platform plugin); the soundfont the music is played with, the font the
+# layout is drawn in, and the music libraries (opened off the start-up path)
+# are loaded at run time and have to be named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, fonts-ipafont-gothic, libfluidsynth3, libasound2")
 include(CPack)
