@@ -3,12 +3,14 @@
 #   ./build.sh play       install what is missing, build, start the game in ./play
 #   ./build.sh test       install what is missing, build, run every test
 #   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan
+#   ./build.sh fuzz [s]   the ranking file and MIDI file fuzzers, s seconds each
 set -euo pipefail
 cd "$(dirname "$0")"
 
 # Everything comes from Debian's packages.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libfluidsynth-dev libasound2-dev
                 timgm6mb-soundfont fonts-ipafont-gothic python3)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-file-utils appstream dpkg-dev)
 
 install_packages() {
@@ -51,8 +53,12 @@ sanitize)
     LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
         ctest --test-dir build-sanitize --output-on-failure --timeout 900
     ;;
+fuzz)
+    install_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    fuzz/run.sh "${2:-30}"
+    ;;
 *)
-    sed -n '2,5p' "$0"
+    sed -n '2,6p' "$0"
     exit 2
     ;;
 esac
