@@ -4,6 +4,7 @@
 #include "exception.h"
 #include "help.h"
 #include "hintstyle.h"
+#include "layout.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "tform3.h"
@@ -32,6 +33,7 @@ void showBox(const QString &caption, const std::string &text)
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     Title = QString::fromStdString(applicationTitle(programPath().toStdString()));
+    setWindowIcon(QIcon(artwork("icon")));
     setStyle(new HintStyle);
 }
 

@@ -124,8 +124,6 @@ TMediaPlayer *TForm1::newMediaPlayer(const char *fileName)
     return player;
 }
 
-TForm1::~TForm1() = default;
-
 TImage *TForm1::frameA(int r) const { return this->*Sprites[r].frameA; }
 TImage *TForm1::frameB(int r) const { return this->*Sprites[r].frameB; }
 TImage *TForm1::goalPose(int r) const { return this->*Sprites[r].goalPose; }

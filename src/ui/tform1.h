@@ -19,7 +19,6 @@ class TForm1 : public QWidget
     Q_OBJECT
 public:
     TForm1();
-    ~TForm1() override;
 
     void FormCreate();
 
