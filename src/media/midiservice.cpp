@@ -322,6 +322,7 @@ void MidiService::rewind(SongId id)
 void MidiService::play(SongId id)
 {
     waitForSynth();
+    // Only this thread changes the list of songs: no lock needed to read it.
     if (m_songs.contains(id) && m_synth)
         openOutput();
     std::lock_guard lock(m_lock);
