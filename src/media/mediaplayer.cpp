@@ -1,5 +1,6 @@
 #include "mediaplayer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "exception.h"
@@ -38,6 +39,15 @@ void TMediaPlayer::Open()
         throw EMCIDeviceError(midiOpenErrorText(fault, FileName.toStdString()));
     if (!m_service)
         m_service = MidiService::shared();
+    // The output's thread tells of a song that has ended by itself; its
+    // output is closed here, on the user-interface thread.
+    const std::weak_ptr<MidiService> service = m_service;
+    m_service->setSilenceHandler([service] {
+        QMetaObject::invokeMethod(qApp, [service] {
+            if (const std::shared_ptr<MidiService> live = service.lock())
+                live->closeIfSilent();
+        }, Qt::QueuedConnection);
+    });
     m_song = m_service->addSong(std::move(bytes));
 }
 

@@ -19,6 +19,7 @@ namespace {
     F(delete_fluid_synth) \
     F(fluid_player_add_mem) \
     F(fluid_player_get_current_tick) \
+    F(fluid_player_get_status) \
     F(fluid_player_get_total_ticks) \
     F(fluid_player_play) \
     F(fluid_player_seek) \
@@ -80,10 +81,47 @@ void silenceLibraries()
     fluid().snd_lib_error_set_handler(ignoreAlsaError);
 }
 
+// The sound card through FluidSynth's audio driver.
+class FluidOutput : public MidiService::AudioOutput
+{
+public:
+    explicit FluidOutput(MidiService::RenderBlock render) : m_render(std::move(render)) {}
+    ~FluidOutput() override
+    {
+        if (m_driver)
+            fluid().delete_fluid_audio_driver(m_driver);
+    }
+    bool open(fluid_settings_t *settings)
+    {
+        m_driver = fluid().new_fluid_audio_driver2(settings, renderBlock, this);
+        return m_driver != nullptr;
+    }
+
+private:
+    static int renderBlock(void *data, int frames, int, float *[], int outputs, float *out[])
+    {
+        if (outputs >= 2)
+            static_cast<FluidOutput *>(data)->m_render(out[0], out[1], frames);
+        return FLUID_OK;
+    }
+
+    MidiService::RenderBlock m_render;
+    fluid_audio_driver_t *m_driver = nullptr;
+};
+
+std::unique_ptr<MidiService::AudioOutput> openFluidOutput(fluid_settings_t *settings, MidiService::RenderBlock render)
+{
+    auto output = std::make_unique<FluidOutput>(std::move(render));
+    if (!output->open(settings))
+        return nullptr;
+    return output;
+}
+
 } // namespace
 
-MidiService::MidiService(Output output, const std::string &soundFont)
-    : m_output(output), m_soundFont(soundFont)
+MidiService::MidiService(Output output, const std::string &soundFont, OutputOpener openOutput)
+    : m_output(output), m_soundFont(soundFont),
+      m_openOutput(openOutput ? std::move(openOutput) : OutputOpener(openFluidOutput))
 {
 }
 
@@ -116,8 +154,6 @@ void MidiService::loadSynth()
     if (!m_synth)
         return;
     fluid().fluid_synth_sfload(m_synth, m_soundFont.c_str(), 1); // no soundfont: silence
-    if (m_output == Output::AudioDevice)
-        m_driver = fluid().new_fluid_audio_driver2(m_settings, renderFromDevice, this);
 }
 
 // Only the user-interface thread waits, and never under the lock.
@@ -132,10 +168,9 @@ MidiService::~MidiService()
 {
     if (m_loader.joinable())
         m_loader.join();
-    // The driver's thread takes the lock, so it must be gone before the
+    // The output's thread takes the lock, so it must be gone before the
     // players and the synth, and it is stopped without holding the lock.
-    if (m_driver)
-        fluid().delete_fluid_audio_driver(m_driver);
+    m_audio.reset();
     for (auto &[id, song] : m_songs)
         if (song.player)
             fluid().delete_fluid_player(song.player);
@@ -165,13 +200,50 @@ void MidiService::prepareShared()
         service->prepare();
 }
 
-int MidiService::renderFromDevice(void *data, int frames, int, float *[], int outputs, float *out[])
+void MidiService::renderFromDevice(float *left, float *right, int frames)
 {
-    auto *service = static_cast<MidiService *>(data);
-    if (outputs < 2)
-        return FLUID_OK;
-    std::lock_guard lock(service->m_lock);
-    return fluid().fluid_synth_write_float(service->m_synth, frames, out[0], 0, 1, out[1], 0, 1);
+    std::lock_guard lock(m_lock);
+    fluid().fluid_synth_write_float(m_synth, frames, left, 0, 1, right, 0, 1);
+    if (!m_silenceReported && !sounding()) {
+        m_silenceReported = true;
+        if (m_silenceHandler)
+            m_silenceHandler();
+    }
+}
+
+// A song that has ended sounds on until FluidSynth's grace after its last
+// event is over: the release of its last notes.
+bool MidiService::sounding() const
+{
+    const auto current = m_songs.find(m_current);
+    return current != m_songs.end() && current->second.player
+        && fluid().fluid_player_get_status(current->second.player) != FLUID_PLAYER_DONE;
+}
+
+void MidiService::openOutput()
+{
+    if (m_output == Output::AudioDevice && !m_audio && m_settings)
+        m_audio = m_openOutput(m_settings, [this](float *left, float *right, int frames) {
+            renderFromDevice(left, right, frames);
+        });
+}
+
+void MidiService::setSilenceHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(m_lock);
+    m_silenceHandler = std::move(handler);
+}
+
+// The output is closed without the lock: its thread takes the lock for each
+// block. Only this thread starts songs, so nothing starts in between.
+void MidiService::closeIfSilent()
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (sounding())
+            return;
+    }
+    m_audio.reset();
 }
 
 void MidiService::render(float *left, float *right, int frames)
@@ -223,31 +295,41 @@ MidiService::SongId MidiService::addSong(std::string bytes)
 
 void MidiService::removeSong(SongId id)
 {
-    std::lock_guard lock(m_lock);
-    if (Song *song = find(id)) {
-        dropPlayer(*song);
-        m_songs.erase(id);
+    {
+        std::lock_guard lock(m_lock);
+        if (Song *song = find(id)) {
+            dropPlayer(*song);
+            m_songs.erase(id);
+        }
     }
+    closeIfSilent();
 }
 
 // A fresh player, never a seek back to 0: FluidSynth 2.3 skips the first
 // note after a very short play when an old player is sought back.
 void MidiService::rewind(SongId id)
 {
-    std::lock_guard lock(m_lock);
-    if (Song *song = find(id)) {
-        dropPlayer(*song);
-        song->tick = 0;
+    {
+        std::lock_guard lock(m_lock);
+        if (Song *song = find(id)) {
+            dropPlayer(*song);
+            song->tick = 0;
+        }
     }
+    closeIfSilent();
 }
 
 void MidiService::play(SongId id)
 {
     waitForSynth();
+    // Only this thread changes the list of songs: no lock needed to read it.
+    if (m_songs.contains(id) && m_synth)
+        openOutput();
     std::lock_guard lock(m_lock);
     Song *song = find(id);
     if (!song || !m_synth)
         return;
+    m_silenceReported = false;
     if (m_current != id) {
         if (Song *other = find(m_current))
             dropPlayer(*other);
@@ -267,9 +349,12 @@ void MidiService::play(SongId id)
 
 void MidiService::stop(SongId id)
 {
-    std::lock_guard lock(m_lock);
-    if (Song *song = find(id))
-        dropPlayer(*song);
+    {
+        std::lock_guard lock(m_lock);
+        if (Song *song = find(id))
+            dropPlayer(*song);
+    }
+    closeIfSilent();
 }
 
 int MidiService::position(SongId id)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,10 +22,16 @@
 // The audio thread renders under the service's lock, which also guards every
 // change to the players (FluidSynth keeps its players in lists that it does
 // not lock itself).
-// The synth, its soundfont and the audio output are made on a thread of their
-// own, started by prepare() once the race screen is on show, so that they cost
-// the start-up nothing; the first play or render starts them if need be and
-// waits for them, long done by the time a race starts.
+// The synth and its soundfont are made on a thread of their own, started by
+// prepare() once the race screen is on show, so that they cost the start-up
+// nothing; the first play or render starts them if need be and waits for
+// them, long done by the time a race starts.
+// The sound card's output exists only while a song can be sounding: its thread
+// wakes the program every audio block, even to render silence. A play opens it
+// (a fraction of a millisecond); a stop, rewind or removal that leaves nothing
+// sounding closes it; a song that ends by itself is noticed on the output's
+// thread, which cannot close its own output: it calls the silence handler,
+// whose owner then calls closeIfSilent() on the user-interface thread.
 class MidiService
 {
 public:
@@ -34,9 +41,24 @@ public:
     };
     using SongId = int;
 
+    // A sound card's output while it is open: a thread of its own renders
+    // each block. Deleting it stops that thread and waits for it.
+    class AudioOutput
+    {
+    public:
+        virtual ~AudioOutput() = default;
+    };
+    // Renders the next block of both channels; called on the output's thread.
+    using RenderBlock = std::function<void(float *left, float *right, int frames)>;
+    // Opens an output on the synth's settings; null when there is no device.
+    using OutputOpener = std::function<std::unique_ptr<AudioOutput>(fluid_settings_t *settings, RenderBlock render)>;
+
     static constexpr const char *defaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-    explicit MidiService(Output output, const std::string &soundFont = defaultSoundFont);
+    // An AudioDevice service opens its output with `openOutput`, FluidSynth's
+    // own audio driver when empty.
+    explicit MidiService(Output output, const std::string &soundFont = defaultSoundFont,
+                         OutputOpener openOutput = {});
     ~MidiService();
     MidiService(const MidiService &) = delete;
     MidiService &operator=(const MidiService &) = delete;
@@ -73,6 +95,13 @@ public:
     // Output::Manual: a sound card's thread renders by itself.
     void render(float *left, float *right, int frames);
 
+    // Called on the output's thread, under the service's lock, when a song
+    // has ended by itself or nothing sounds: the handler only passes the
+    // news on to the user-interface thread. User-interface thread.
+    void setSilenceHandler(std::function<void()> handler);
+    // Closes the output if no song sounds. User-interface thread.
+    void closeIfSilent();
+
 private:
     struct Song {
         std::string bytes;
@@ -84,7 +113,9 @@ private:
     void loadSynth();
     void waitForSynth();
 
-    static int renderFromDevice(void *service, int frames, int, float *[], int outputs, float *out[]);
+    void renderFromDevice(float *left, float *right, int frames);
+    bool sounding() const;
+    void openOutput();
     Song *find(SongId song);
     int positionOf(const Song &song) const;
     void dropPlayer(Song &song);
@@ -92,12 +123,15 @@ private:
     std::mutex m_lock;
     fluid_settings_t *m_settings = nullptr;
     fluid_synth_t *m_synth = nullptr;
-    fluid_audio_driver_t *m_driver = nullptr;
+    std::unique_ptr<AudioOutput> m_audio; // user-interface thread only
+    std::function<void()> m_silenceHandler;
+    bool m_silenceReported = false; // since the last play
     std::map<SongId, Song> m_songs;
     SongId m_nextId = 1;
     SongId m_current = 0; // the song that has the player, 0 for none
     const Output m_output;
     const std::string m_soundFont;
+    const OutputOpener m_openOutput;
     bool m_prepared = false;
-    std::thread m_loader; // makes the settings, synth and driver; joined before use
+    std::thread m_loader; // makes the settings and synth; joined before use
 };
