@@ -3,12 +3,7 @@
 # Alt+F4, the latter also with the ranking window shown.
 source "$(dirname "$0")/lib.sh" "$@"
 
-start_display
-install_tunes
-install_ranking
-
-start_game
-find_race_screen
+open_race_screen
 click_close_box
 wait_game_exit 10
 ((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the close box"

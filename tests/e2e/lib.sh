@@ -405,3 +405,33 @@ quiet_for()
     fi
     log "$2: no system call in $1 s ($(wc -l <"$trace") threads asleep)"
 }
+
+# A race screen shown from a play folder that holds the tunes and a ranking,
+# on a display of its own.
+open_race_screen()
+{
+    start_display
+    install_tunes
+    install_ranking
+    start_game
+    find_race_screen
+}
+
+# ALSA's only card is one that does not exist: the game has no sound card,
+# whatever machine the test runs on.
+without_sound_card()
+{
+    cat >"$WORK/asound.conf" <<'ALSA'
+pcm.!default { type hw card 99 }
+ctl.!default { type hw card 99 }
+ALSA
+    export ALSA_CONFIG_PATH="$WORK/asound.conf"
+}
+
+# The exit button ends the game with exit code 0.
+exit_by_button()
+{
+    click "$EXIT_X" "$BUTTON_Y"
+    wait_game_exit 10
+    ((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button"
+}

@@ -5,17 +5,9 @@
 # dialog still enters the race, as "名前なし".
 source "$(dirname "$0")/lib.sh" "$@"
 
-cat >"$WORK/asound.conf" <<'ALSA'
-pcm.!default { type hw card 99 }
-ctl.!default { type hw card 99 }
-ALSA
-export ALSA_CONFIG_PATH="$WORK/asound.conf"
+without_sound_card
 
-start_display
-install_tunes
-install_ranking
-start_game
-find_race_screen
+open_race_screen
 
 sweep 85
 dialog=$(find_window 'ランキング名前入力' 10)
@@ -29,9 +21,7 @@ mapfile -t lines < <(tr -d '\r' <"$PLAY/rank.mlt")
 
 click "$RETRY_X" "$BUTTON_Y"
 sweep 10
-click "$EXIT_X" "$BUTTON_Y"
-wait_game_exit 10
-((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS"
+exit_by_button
 [[ ! -s $WORK/game.err ]] || fail "the game wrote to stderr: $(head -c 1000 "$WORK/game.err")"
 [[ ! -s $WORK/game.out ]] || fail "the game wrote to stdout: $(head -c 1000 "$WORK/game.out")"
 log "pass"

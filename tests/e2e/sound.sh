@@ -28,11 +28,7 @@ audio_threads() { grep -lx 'alsa-audio' /proc/"$GAME_PID"/task/*/comm 2>/dev/nul
 audio_thread() { [[ -n $(audio_threads) ]]; }
 no_audio_thread() { [[ -z $(audio_threads) ]]; }
 
-start_display
-install_tunes
-install_ranking
-start_game
-find_race_screen
+open_race_screen
 focus "$MAIN_WINDOW"
 
 point 300 100
@@ -57,7 +53,5 @@ log "the audio thread ended about $((SECONDS - finished)) s after the finish"
 point 300 100
 sleep 1
 quiet_for 3 after_finish
-click "$EXIT_X" "$BUTTON_Y"
-wait_game_exit 10
-((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button"
+exit_by_button
 log "pass"
