@@ -2,10 +2,10 @@
 // Usage: milta_bench stride [strides] | clock | ranking
 // Run in a folder holding the two tunes; stride and clock need a platform
 // (offscreen is enough).
-#include "insertion.h"
-#include "memo.h"
-#include "rankingfile.h"
-#include "tform1.h"
+#include "ranking/insertion.h"
+#include "ranking/memo.h"
+#include "ranking/rankingfile.h"
+#include "ui/tform1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Arbitrary bytes as a song file: the check either accepts or names a fault,
 // never crashes nor hangs, and accepts only what has a whole header chunk.
-#include "midifile.h"
+#include "media/midifile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 // fixed name, written, read again. The game may refuse a file with its own
 // errors, but must never crash or hang, and what it writes must read back to
 // the very same bytes.
-#include "exception.h"
-#include "insertion.h"
-#include "memo.h"
+#include "core/exception.h"
+#include "ranking/insertion.h"
+#include "ranking/memo.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tapplication.h"
+#include "app/tapplication.h"
 
 int main(int argc, char **argv)
 {

@@ -1,13 +1,13 @@
-#include "tapplication.h"
+#include "app/tapplication.h"
 
-#include "errortext.h"
-#include "exception.h"
-#include "help.h"
-#include "hintstyle.h"
-#include "layout.h"
-#include "tform1.h"
-#include "tform2.h"
-#include "tform3.h"
+#include "core/errortext.h"
+#include "core/exception.h"
+#include "ui/helpviewer.h"
+#include "ui/hintstyle.h"
+#include "ui/layout.h"
+#include "ui/tform1.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "errortext.h"
+#include "core/errortext.h"
 
 #include <cstdio>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "mediaplayer.h"
+#include "media/mediaplayer.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
-#include "exception.h"
-#include "midifile.h"
+#include "core/exception.h"
+#include "media/midifile.h"
 
 TMediaPlayer::TMediaPlayer(QWidget *owner, std::shared_ptr<MidiService> service)
     : QWidget(owner), m_service(std::move(service))

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "midiservice.h"
+#include "media/midiservice.h"
 
 // How a player picks its device. This game has one device, the MIDI
 // sequencer, and automatic selection picks it for every song file.

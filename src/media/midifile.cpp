@@ -1,4 +1,4 @@
-#include "midifile.h"
+#include "media/midifile.h"
 
 #include <cstdint>
 #include <cstdio>

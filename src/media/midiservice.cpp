@@ -1,4 +1,4 @@
-#include "midiservice.h"
+#include "media/midiservice.h"
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>

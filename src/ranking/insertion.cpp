@@ -1,9 +1,9 @@
-#include "insertion.h"
+#include "ranking/insertion.h"
 
 #include <charconv>
 
-#include "cp932.h"
-#include "exception.h"
+#include "core/cp932.h"
+#include "core/exception.h"
 
 int parseTimeLine(std::string_view line)
 {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "memo.h"
-#include "race.h"
+#include "ranking/memo.h"
+#include "race/race.h"
 
 // The ranking's first 40 lines are four columns of ten places: line k holds
 // the seconds of place k + 1, line 10 + k its tenths, line 20 + k its name

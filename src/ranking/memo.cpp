@@ -1,7 +1,7 @@
-#include "memo.h"
+#include "ranking/memo.h"
 
-#include "cp932.h"
-#include "exception.h"
+#include "core/cp932.h"
+#include "core/exception.h"
 
 std::string TMemo::line(int index) const
 {

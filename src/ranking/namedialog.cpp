@@ -1,4 +1,4 @@
-#include "namedialog.h"
+#include "ranking/namedialog.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "cp932.h"
-#include "nameentry.h"
+#include "core/cp932.h"
+#include "ranking/nameentry.h"
 
 QValidator::State RankingNameValidator::validate(QString &input, int &) const
 {

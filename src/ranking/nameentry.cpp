@@ -1,8 +1,8 @@
-#include "nameentry.h"
+#include "ranking/nameentry.h"
 
 #include <array>
 
-#include "cp932.h"
+#include "core/cp932.h"
 
 std::string rankingPrompt(int place)
 {

@@ -1,10 +1,10 @@
-#include "rankingfile.h"
+#include "ranking/rankingfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "exception.h"
+#include "core/exception.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "memo.h"
+#include "ranking/memo.h"
 
 // The ranking file, "rank.mlt" in the working directory: the memo's text as
 // code page 932 bytes with CR LF breaks, read once at start-up and written

@@ -1,4 +1,4 @@
-#include "layout.h"
+#include "ui/layout.h"
 
 // The pictures live in a static library; its resources are registered on
 // first use.

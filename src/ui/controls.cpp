@@ -1,4 +1,4 @@
-#include "controls.h"
+#include "ui/controls.h"
 
 #include <QFontMetrics>
 #include <QHelpEvent>

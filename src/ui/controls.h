@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colours.h"
+#include "ui/colours.h"
 
 #include <QPixmap>
 #include <QWidget>

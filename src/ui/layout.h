@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls.h"
+#include "ui/controls.h"
 
 #include <QString>
 

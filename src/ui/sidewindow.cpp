@@ -1,6 +1,6 @@
-#include "sidewindow.h"
+#include "ui/sidewindow.h"
 
-#include "controls.h"
+#include "ui/controls.h"
 
 #include <QCloseEvent>
 

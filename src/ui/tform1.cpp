@@ -1,15 +1,15 @@
-#include "tform1.h"
+#include "ui/tform1.h"
 
-#include "cp932.h"
-#include "errortext.h"
-#include "exception.h"
-#include "help.h"
-#include "insertion.h"
-#include "layout.h"
-#include "midiservice.h"
-#include "namedialog.h"
-#include "tform2.h"
-#include "tform3.h"
+#include "core/cp932.h"
+#include "core/errortext.h"
+#include "core/exception.h"
+#include "ui/helpviewer.h"
+#include "ranking/insertion.h"
+#include "ui/layout.h"
+#include "media/midiservice.h"
+#include "ranking/namedialog.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
 
 #include <QApplication>
 #include <QCloseEvent>

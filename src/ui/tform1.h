@@ -1,10 +1,10 @@
 #pragma once
 
-#include "controls.h"
-#include "mediaplayer.h"
-#include "memo.h"
-#include "race.h"
-#include "rankingfile.h"
+#include "ui/controls.h"
+#include "media/mediaplayer.h"
+#include "ranking/memo.h"
+#include "race/race.h"
+#include "ranking/rankingfile.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "tform2.h"
+#include "ui/tform2.h"
 
-#include "layout.h"
+#include "ui/layout.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls.h"
-#include "sidewindow.h"
+#include "ui/controls.h"
+#include "ui/sidewindow.h"
 
 #include <array>
 

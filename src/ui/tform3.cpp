@@ -1,6 +1,6 @@
-#include "tform3.h"
+#include "ui/tform3.h"
 
-#include "layout.h"
+#include "ui/layout.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "exception.h"
-#include "tapplication.h"
+#include "core/exception.h"
+#include "app/tapplication.h"
 
 #include "modal.h"
 #include "playfolder.h"
-#include "tform1.h"
-#include "tform2.h"
-#include "tform3.h"
+#include "ui/tform1.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
 
 #include <QFile>
 #include <QMessageBox>

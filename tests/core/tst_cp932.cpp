@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "cp932.h"
+#include "core/cp932.h"
 
 using Bytes = QByteArray;
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "mediaplayer.h"
+#include "media/mediaplayer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <vector>
 
-#include "exception.h"
-#include "mediaplayer.h"
+#include "core/exception.h"
+#include "media/mediaplayer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <QTemporaryDir>
 
-#include "midifile.h"
+#include "media/midifile.h"
 
 Q_DECLARE_METATYPE(MidiFileFault)
 

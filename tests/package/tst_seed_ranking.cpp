@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "memo.h"
+#include "ranking/memo.h"
 
 using Bytes = QByteArray;
 

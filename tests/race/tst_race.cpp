@@ -1,4 +1,4 @@
-#include "race.h"
+#include "race/race.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "memo.h"
+#include "ranking/memo.h"
 
 // The two rankings the saver alternates: the built-in one, and one with a
 // long tail of lines so that a save takes long enough to be cut in.

@@ -2,9 +2,9 @@
 // after the other, until it is killed. The fault tests kill it mid-save.
 #include <cstdio>
 
-#include "insertion.h"
+#include "ranking/insertion.h"
 #include "rankingfaulttables.h"
-#include "rankingfile.h"
+#include "ranking/rankingfile.h"
 
 int main()
 {

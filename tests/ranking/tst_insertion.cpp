@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "exception.h"
-#include "insertion.h"
+#include "core/exception.h"
+#include "ranking/insertion.h"
 
 using Times = QList<int>;
 

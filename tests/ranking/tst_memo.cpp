@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "exception.h"
-#include "memo.h"
+#include "core/exception.h"
+#include "ranking/memo.h"
 
 using Bytes = QByteArray;
 

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "cp932.h"
-#include "namedialog.h"
-#include "nameentry.h"
+#include "core/cp932.h"
+#include "ranking/namedialog.h"
+#include "ranking/nameentry.h"
 
 using Bytes = QByteArray;
 

@@ -7,9 +7,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "exception.h"
+#include "core/exception.h"
 #include "rankingfaulttables.h"
-#include "rankingfile.h"
+#include "ranking/rankingfile.h"
 
 // The ranking file under faults: whatever happens during a save, rank.mlt
 // holds either the ranking before it or the ranking after it.

@@ -3,9 +3,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "exception.h"
-#include "insertion.h"
-#include "rankingfile.h"
+#include "core/exception.h"
+#include "ranking/insertion.h"
+#include "ranking/rankingfile.h"
 
 using Bytes = QByteArray;
 

@@ -2,7 +2,7 @@
 
 #include "modal.h"
 #include "playfolder.h"
-#include "tform1.h"
+#include "ui/tform1.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "racescreen.h"
-#include "tform2.h"
-#include "tform3.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
 
 #include <QTest>
 

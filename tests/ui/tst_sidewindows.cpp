@@ -1,7 +1,7 @@
-#include "exception.h"
+#include "core/exception.h"
 #include "racescreen.h"
-#include "tform2.h"
-#include "tform3.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
 
 #include <QFile>
 #include <QTest>

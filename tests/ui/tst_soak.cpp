@@ -1,8 +1,8 @@
-#include "insertion.h"
+#include "ranking/insertion.h"
 #include "modal.h"
 #include "playfolder.h"
-#include "tform1.h"
-#include "tform2.h"
+#include "ui/tform1.h"
+#include "ui/tform2.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
-#include "help.h"
+#include "ui/helpviewer.h"
 
 namespace {
 
@@ -123,4 +123,4 @@ private slots:
 };
 
 QTEST_MAIN(TestHelp)
-#include "tst_help.moc"
+#include "tst_helpviewer.moc"

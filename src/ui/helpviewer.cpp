@@ -1,4 +1,4 @@
-#include "help.h"
+#include "ui/helpviewer.h"
 
 #include <QDir>
 #include <QFile>
