@@ -3,7 +3,7 @@
 // Run in a folder holding the two tunes; stride and clock need a platform
 // (offscreen is enough).
 #include "ranking/insertion.h"
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 #include "ranking/rankingfile.h"
 #include "ui/tform1.h"
 
@@ -118,10 +118,10 @@ double medianMs(std::vector<double> v)
 
 int ranking()
 {
-    // The largest text the memo takes: lines of 253 bytes and a break.
+    // The largest text the table takes: lines of 253 bytes and a break.
     std::string text;
     const std::string line(253, 'a');
-    while (text.size() + line.size() + 2 <= MemoTextLimit)
+    while (text.size() + line.size() + 2 <= RankingTextLimit)
         text += line + "\r\n";
     {
         QFile file("rank.mlt");
@@ -130,19 +130,19 @@ int ranking()
             return 1;
     }
     RankingFile rankingFile;
-    TMemo memo;
+    RankingLines table;
     std::vector<double> loads, saves;
     for (int n = 0; n < 21; ++n) {
         QElapsedTimer timer;
         timer.start();
-        rankingFile.load(memo);
+        rankingFile.load(table);
         loads.push_back(timer.nsecsElapsed() / 1e6);
         timer.restart();
-        rankingFile.save(memo);
+        rankingFile.save(table);
         saves.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::printf("ranking: %zu bytes, %d lines: load %.2f ms, save %.2f ms (medians of 21)\n",
-                text.size(), memo.lineCount(), medianMs(loads), medianMs(saves));
+                text.size(), table.lineCount(), medianMs(loads), medianMs(saves));
     return 0;
 }
 

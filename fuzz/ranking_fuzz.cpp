@@ -4,7 +4,7 @@
 // the very same bytes.
 #include "core/exception.h"
 #include "ranking/insertion.h"
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,7 +22,7 @@ void require(bool ok)
 // Reading what the game wrote gives back the same text.
 void requireRoundTrip(const std::string &written)
 {
-    TMemo again;
+    RankingLines again;
     again.setText(written);
     require(again.text() == written);
 }
@@ -41,21 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
 
-    TMemo memo;
+    RankingLines table;
     try {
-        memo.setText(bytes);
+        table.setText(bytes);
     } catch (const EOutOfCapacity &) {
         return 0;
     }
-    requireRoundTrip(memo.text());
+    requireRoundTrip(table.text());
 
     std::string saved;
     bool wasSaved = false;
     try {
         enterRanking(
-            race, memo, [](int) { return std::string("\x83\x7e\x83\x8b\x83\x5e"); },
+            race, table, [](int) { return std::string("\x83\x7e\x83\x8b\x83\x5e"); },
             [&] {
-                saved = memo.text();
+                saved = table.text();
                 wasSaved = true;
             });
     } catch (const EConvertError &) {
@@ -63,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (wasSaved)
         requireRoundTrip(saved);
-    requireRoundTrip(memo.text());
+    requireRoundTrip(table.text());
     return 0;
 }

@@ -18,7 +18,7 @@ for target in ranking midi; do
     mkdir -p "$work"
     log="$build/$target.log"
     # One worker: the machine's second core stays for the rest.
-    # Inputs may be up to 1.1 MiB so that the memo's size limit is reached.
+    # Inputs may be up to 1.1 MiB so that the table's size limit is reached.
     if "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len=1200000 -len_control=200 -print_final_stats=1 -artifact_prefix="$build/$target-" \
         "$work" "$here/corpus/$target" >"$log" 2>&1; then

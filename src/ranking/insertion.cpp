@@ -23,36 +23,36 @@ int parseTimeLine(std::string_view line)
 namespace {
 
 // Moves places k + 1.. down by one in one column and writes the new value.
-void shiftColumnAndWrite(TMemo &memo, int column, int k, const std::string &value)
+void shiftColumnAndWrite(RankingLines &table, int column, int k, const std::string &value)
 {
     for (int j = column + RankingPlaces - 1; j >= column + k + 1; --j)
-        memo.setLine(j, memo.line(j - 1));
-    memo.setLine(column + k, value);
+        table.setLine(j, table.line(j - 1));
+    table.setLine(column + k, value);
 }
 
-void insertAt(int k, RaceState &race, TMemo &memo, const AskRankingName &askName,
+void insertAt(int k, RaceState &race, RankingLines &table, const AskRankingName &askName,
               const SaveRanking &save)
 {
     race.entryName = askName(k + 1);
-    shiftColumnAndWrite(memo, SecondsColumn, k, std::to_string(race.seconds));
-    shiftColumnAndWrite(memo, TenthsColumn, k, std::to_string(race.tenths));
-    shiftColumnAndWrite(memo, NameColumn, k, race.entryName);
-    shiftColumnAndWrite(memo, TimeColumn, k, std::to_string(race.score));
+    shiftColumnAndWrite(table, SecondsColumn, k, std::to_string(race.seconds));
+    shiftColumnAndWrite(table, TenthsColumn, k, std::to_string(race.tenths));
+    shiftColumnAndWrite(table, NameColumn, k, race.entryName);
+    shiftColumnAndWrite(table, TimeColumn, k, std::to_string(race.score));
     save();
 }
 
 } // namespace
 
-void enterRanking(RaceState &race, TMemo &memo, const AskRankingName &askName,
+void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &askName,
                   const SaveRanking &save)
 {
     race.score = race.seconds * 10 + race.tenths;
     const int s = race.score;
-    const auto time = [&memo](int k) { return parseTimeLine(memo.line(TimeColumn + k)); };
+    const auto time = [&table](int k) { return parseTimeLine(table.line(TimeColumn + k)); };
     for (int k = RankingPlaces - 1; k >= 0; --k) {
         if (s > time(k))
             continue;
         if (k == 0 || time(k - 1) < s)
-            insertAt(k, race, memo, askName, save);
+            insertAt(k, race, table, askName, save);
     }
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 #include "race/race.h"
 
 // The ranking's first 40 lines are four columns of ten places: line k holds
@@ -32,5 +32,5 @@ using SaveRanking = std::function<void()>;
 // Ties go to the newcomer. The time lines are read afresh for each test, from
 // place 10 up to place 1, so a bad one raises EConvertError even after an
 // insertion below it, which then stays made and saved.
-void enterRanking(RaceState &race, TMemo &memo, const AskRankingName &askName,
+void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &askName,
                   const SaveRanking &save);

@@ -33,28 +33,28 @@ void writeWhole(const QString &path, const QByteArray &bytes)
 
 RankingFile::RankingFile(const QString &path) : m_path(path) {}
 
-void RankingFile::load(TMemo &memo)
+void RankingFile::load(RankingLines &table)
 {
-    // Until the memo holds the file, a save would replace the player's
+    // Until the table holds the file, a save would replace the player's
     // ranking with the built-in one.
     m_fileNotLoaded = QFileInfo::exists(m_path);
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         throw EFOpenError("ファイル " + fileName(m_path) + " は開けません");
-    // Breaks never get shorter when the memo takes the text, so one byte
+    // Breaks never get shorter when the table takes the text, so one byte
     // beyond its limit is enough to tell a text too large.
-    const QByteArray bytes = file.read(static_cast<qint64>(MemoTextLimit) + 1);
+    const QByteArray bytes = file.read(static_cast<qint64>(RankingTextLimit) + 1);
     if (file.error() != QFileDevice::NoError)
         throw EFOpenError("ファイル " + fileName(m_path) + " は開けません");
-    memo.setText(std::string_view(bytes.constData(), bytes.size()));
+    table.setText(std::string_view(bytes.constData(), bytes.size()));
     m_fileNotLoaded = false;
 }
 
-void RankingFile::save(const TMemo &memo)
+void RankingFile::save(const RankingLines &table)
 {
     if (m_fileNotLoaded)
         keepUnloadedFile();
-    const std::string text = memo.text();
+    const std::string text = table.text();
     writeWhole(m_path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 

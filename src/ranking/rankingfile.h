@@ -2,9 +2,9 @@
 
 #include <QString>
 
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 
-// The ranking file, "rank.mlt" in the working directory: the memo's text as
+// The ranking file, "rank.mlt" in the working directory: the table's text as
 // code page 932 bytes with CR LF breaks, read once at start-up and written
 // after each insertion.
 class RankingFile
@@ -12,21 +12,21 @@ class RankingFile
 public:
     explicit RankingFile(const QString &path = QStringLiteral("rank.mlt"));
 
-    // Replaces the memo's text with the file's. A file that cannot be opened
+    // Replaces the table's text with the file's. A file that cannot be opened
     // or read raises EFOpenError "ファイル rank.mlt は開けません"; one too
-    // large raises the memo's EOutOfCapacity. Either way the memo keeps its
+    // large raises the table's EOutOfCapacity. Either way the table keeps its
     // lines.
-    void load(TMemo &memo);
+    void load(RankingLines &table);
 
-    // Writes exactly memo.text() to a new file that then replaces the old one,
+    // Writes exactly table.text() to a new file that then replaces the old one,
     // so the old file stays whole until the new one is complete. A failure
     // raises EFCreateError "ファイル rank.mlt を作成できません". A file that
     // exists but could not be loaded is first kept as "rank.mlt.bak", once.
-    void save(const TMemo &memo);
+    void save(const RankingLines &table);
 
 private:
     void keepUnloadedFile();
 
     QString m_path;
-    bool m_fileNotLoaded = false; // an existing file that the memo does not hold
+    bool m_fileNotLoaded = false; // an existing file that the table does not hold
 };

@@ -104,7 +104,7 @@ TForm1::TForm1()
     loadLayout<TForm1>(*this, Layout);
     MediaPlayer1 = newMediaPlayer("100m.mid");
     MediaPlayer2 = newMediaPlayer("goal.mid");
-    Memo1 = builtInRanking();
+    Memo1 = builtInRankingLines();
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(ClockIntervalMs);

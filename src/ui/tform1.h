@@ -2,7 +2,7 @@
 
 #include "ui/controls.h"
 #include "media/mediaplayer.h"
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 #include "race/race.h"
 #include "ranking/rankingfile.h"
 
@@ -50,7 +50,7 @@ public:
     TLabel *Label1, *Label2, *Label3;
     TPanel *Panel1, *Panel2, *Panel3, *Panel4, *Panel5;
     TMediaPlayer *MediaPlayer1, *MediaPlayer2;
-    TMemo Memo1;
+    RankingLines Memo1;
     QTimer *Timer1;
 
     RaceState race;

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 
 using Bytes = QByteArray;
 
@@ -26,7 +26,7 @@ class TestSeedRanking : public QObject
 private slots:
     void isTheBuiltInTable()
     {
-        QCOMPARE(seed(), Bytes::fromStdString(builtInRanking().text()));
+        QCOMPARE(seed(), Bytes::fromStdString(builtInRankingLines().text()));
     }
 
     void columns_data()

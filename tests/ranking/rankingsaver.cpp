@@ -8,7 +8,7 @@
 
 int main()
 {
-    const TMemo tables[2] = {shortTable(), longTable()};
+    const RankingLines tables[2] = {shortTable(), longTable()};
     RankingFile file;
     // Tell the test that saving has begun, so that its kills land on saves.
     bool announced = false;

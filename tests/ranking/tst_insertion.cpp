@@ -9,7 +9,7 @@ namespace {
 
 // A ranking of ten places whose times are given; place p is "p" seconds
 // (whatever its time), tenths "0" and named "name p", then five empty lines.
-TMemo rankingWithTimes(const QStringList &times)
+RankingLines rankingWithTimes(const QStringList &times)
 {
     std::string text;
     for (int p = 1; p <= 10; ++p)
@@ -21,9 +21,9 @@ TMemo rankingWithTimes(const QStringList &times)
     for (const QString &time : times)
         text += time.toStdString() + "\r\n";
     text += "\r\n\r\n\r\n\r\n\r\n";
-    TMemo memo;
-    memo.setText(text);
-    return memo;
+    RankingLines table;
+    table.setText(text);
+    return table;
 }
 
 QStringList asText(const Times &times)
@@ -85,27 +85,27 @@ private slots:
         QFETCH(Times, times);
         QFETCH(int, score);
         QFETCH(int, place);
-        TMemo memo = rankingWithTimes(asText(times));
+        RankingLines table = rankingWithTimes(asText(times));
         RaceState race;
         race.seconds = score / 10;
         race.tenths = score % 10;
         Player player;
-        enterRanking(race, memo, player.ask(), player.save());
+        enterRanking(race, table, player.ask(), player.save());
 
         QCOMPARE(race.score, score);
         QCOMPARE(player.placesAsked, place ? QList<int>{place} : QList<int>{});
         QCOMPARE(player.saves, place ? 1 : 0);
-        QCOMPARE(memo.lineCount(), 45);
+        QCOMPARE(table.lineCount(), 45);
         for (int p = 1; p <= 10; ++p) {
             const int k = p - 1;
             // The place each line now shows: the newcomer's, or the old
             // place above it when the newcomer pushed it down.
             const int old = place == 0 || p < place ? p : p - 1;
             const bool isNew = place != 0 && p == place;
-            QCOMPARE(memo.line(k), isNew ? std::to_string(race.seconds) : std::to_string(old));
-            QCOMPARE(memo.line(10 + k), isNew ? std::to_string(race.tenths) : "0");
-            QCOMPARE(memo.line(20 + k), isNew ? "new" : "name " + std::to_string(old));
-            QCOMPARE(memo.line(30 + k), std::to_string(isNew ? score : times[old - 1]));
+            QCOMPARE(table.line(k), isNew ? std::to_string(race.seconds) : std::to_string(old));
+            QCOMPARE(table.line(10 + k), isNew ? std::to_string(race.tenths) : "0");
+            QCOMPARE(table.line(20 + k), isNew ? "new" : "name " + std::to_string(old));
+            QCOMPARE(table.line(30 + k), std::to_string(isNew ? score : times[old - 1]));
         }
     }
 
@@ -119,43 +119,43 @@ private slots:
     void nameIsStoredAsGiven()
     {
         QFETCH(QByteArray, name);
-        TMemo memo = rankingWithTimes(asText(Times(10, 500)));
+        RankingLines table = rankingWithTimes(asText(Times(10, 500)));
         RaceState race;
         race.seconds = 12;
         race.tenths = 3;
         Player player;
         player.name = name.toStdString();
-        enterRanking(race, memo, player.ask(), player.save());
+        enterRanking(race, table, player.ask(), player.save());
         QCOMPARE(race.entryName, player.name);
-        QCOMPARE(memo.line(20), player.name);
-        QCOMPARE(memo.line(21), "name 1");
-        QCOMPARE(memo.lineCount(), 45);
+        QCOMPARE(table.line(20), player.name);
+        QCOMPARE(table.line(21), "name 1");
+        QCOMPARE(table.lineCount(), 45);
     }
 
     void badTimeLineKeepsAnEarlierInsertion()
     {
-        TMemo memo = rankingWithTimes({"10", "20", "30", "40", "50", "60", "70", "x7", "90", "100"});
+        RankingLines table = rankingWithTimes({"10", "20", "30", "40", "50", "60", "70", "x7", "90", "100"});
         RaceState race;
         race.seconds = 9;
         race.tenths = 5;
         Player player;
         QVERIFY_THROWS_EXCEPTION(EConvertError,
-                                 enterRanking(race, memo, player.ask(), player.save()));
+                                 enterRanking(race, table, player.ask(), player.save()));
         QCOMPARE(player.placesAsked, QList<int>{10});
         QCOMPARE(player.saves, 1);
-        QCOMPARE(memo.line(39), "95");
-        QCOMPARE(memo.line(38), "90");
+        QCOMPARE(table.line(39), "95");
+        QCOMPARE(table.line(38), "90");
     }
 
     void missingTimeLineStopsAtTheFirstTest()
     {
-        TMemo memo;
-        memo.setText("1\r\n2\r\n");
+        RankingLines table;
+        table.setText("1\r\n2\r\n");
         RaceState race;
         race.seconds = 1;
         Player player;
         try {
-            enterRanking(race, memo, player.ask(), player.save());
+            enterRanking(race, table, player.ask(), player.save());
             QFAIL("a table without time lines ranked a race");
         } catch (const EConvertError &error) {
             QCOMPARE(QString::fromUtf8(error.what()), "'' は数値ではありません");

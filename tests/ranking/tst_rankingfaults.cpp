@@ -17,9 +17,9 @@ class TestRankingFaults : public QObject
 {
     Q_OBJECT
 
-    static QByteArray bytesOf(const TMemo &memo)
+    static QByteArray bytesOf(const RankingLines &table)
     {
-        const std::string text = memo.text();
+        const std::string text = table.text();
         return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
     }
 
@@ -36,10 +36,10 @@ class TestRankingFaults : public QObject
         QCOMPARE(file.write(bytes), bytes.size());
     }
 
-    static QString saveError(RankingFile &file, const TMemo &memo)
+    static QString saveError(RankingFile &file, const RankingLines &table)
     {
         try {
-            file.save(memo);
+            file.save(table);
         } catch (const EFCreateError &error) {
             return QString::fromUtf8(error.what());
         }

@@ -111,10 +111,10 @@ private slots:
         QFETCH(Bytes, written);
         writeAll(path(), file);
         RankingFile rankingFile(path());
-        TMemo memo = builtInRanking();
-        rankingFile.load(memo);
-        QCOMPARE(memo.lineCount(), lineCount);
-        rankingFile.save(memo);
+        RankingLines table = builtInRankingLines();
+        rankingFile.load(table);
+        QCOMPARE(table.lineCount(), lineCount);
+        rankingFile.save(table);
         QCOMPARE(readAll(path()), written);
         QVERIFY(!QFile::exists(backupPath()));
     }
@@ -122,20 +122,20 @@ private slots:
     void missingFile()
     {
         RankingFile rankingFile(path());
-        TMemo memo = builtInRanking();
+        RankingLines table = builtInRankingLines();
         try {
-            rankingFile.load(memo);
+            rankingFile.load(table);
             QFAIL("a missing file loaded");
         } catch (const EFOpenError &error) {
             QCOMPARE(QString::fromUtf8(error.what()), "ファイル rank.mlt は開けません");
         }
-        QCOMPARE(memo.text(), builtInRanking().text());
+        QCOMPARE(table.text(), builtInRankingLines().text());
 
         // The first ranked race creates the file: 45 lines, each ended by CR LF.
         RaceState race;
         race.seconds = 20;
-        enterRanking(race, memo, [](int) { return std::string("me"); },
-                     [&] { rankingFile.save(memo); });
+        enterRanking(race, table, [](int) { return std::string("me"); },
+                     [&] { rankingFile.save(table); });
         const Bytes written = readAll(path());
         QCOMPARE(written.count("\r\n"), 45);
         QVERIFY(written.startsWith("20\r\n50\r\n"));
@@ -143,23 +143,23 @@ private slots:
         QVERIFY(!QFile::exists(backupPath()));
     }
 
-    // A file the memo could not take is the player's ranking: the first save
+    // A file the table could not take is the player's ranking: the first save
     // keeps it as rank.mlt.bak, later saves leave that copy alone.
     void fileTooLargeIsKeptOnce()
     {
-        const Bytes big = lines(MemoTextLimit / 4, "12") + "3";
+        const Bytes big = lines(RankingTextLimit / 4, "12") + "3";
         writeAll(path(), big);
         RankingFile rankingFile(path());
-        TMemo memo = builtInRanking();
-        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(memo));
-        QCOMPARE(memo.text(), builtInRanking().text());
+        RankingLines table = builtInRankingLines();
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(table));
+        QCOMPARE(table.text(), builtInRankingLines().text());
 
-        rankingFile.save(memo);
+        rankingFile.save(table);
         QCOMPARE(readAll(backupPath()), big);
-        QCOMPARE(readAll(path()), Bytes::fromStdString(memo.text()));
+        QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
 
         writeAll(backupPath(), "older");
-        rankingFile.save(memo);
+        rankingFile.save(table);
         QCOMPARE(readAll(backupPath()), Bytes("older"));
     }
 
@@ -177,14 +177,14 @@ private slots:
         const Bytes previous = lines(45, "previous");
         writeAll(path(), previous);
         RankingFile rankingFile(m_dir.filePath(savePath));
-        TMemo memo = builtInRanking();
+        RankingLines table = builtInRankingLines();
         QString message;
         {
             std::optional<FileSizeLimit> limit;
             if (limitFileSize)
                 limit.emplace(16);
             try {
-                rankingFile.save(memo);
+                rankingFile.save(table);
             } catch (const EFCreateError &error) {
                 message = QString::fromUtf8(error.what());
             }
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(message, "ファイル rank.mlt を作成できません");
         QCOMPARE(readAll(path()), previous);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"rank.mlt"});
-        QCOMPARE(memo.text(), builtInRanking().text());
+        QCOMPARE(table.text(), builtInRankingLines().text());
     }
 };
 

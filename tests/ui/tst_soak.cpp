@@ -28,15 +28,15 @@ class TestSoak : public QObject
 
     // The time lines in order, and each place's seconds and tenths agreeing
     // with its time; 45 lines, as the built-in table has.
-    static void checkTable(const TMemo &memo, int race)
+    static void checkTable(const RankingLines &table, int race)
     {
-        QVERIFY2(memo.lineCount() == 45, qPrintable(QString("race %1").arg(race)));
+        QVERIFY2(table.lineCount() == 45, qPrintable(QString("race %1").arg(race)));
         int previous = 0;
         for (int k = 0; k < RankingPlaces; ++k) {
-            const int time = parseTimeLine(memo.line(TimeColumn + k));
+            const int time = parseTimeLine(table.line(TimeColumn + k));
             QVERIFY2(time >= previous, qPrintable(QString("race %1, place %2").arg(race).arg(k + 1)));
-            QCOMPARE(parseTimeLine(memo.line(SecondsColumn + k)) * 10
-                         + parseTimeLine(memo.line(TenthsColumn + k)),
+            QCOMPARE(parseTimeLine(table.line(SecondsColumn + k)) * 10
+                         + parseTimeLine(table.line(TenthsColumn + k)),
                      time);
             previous = time;
         }

@@ -1,23 +1,23 @@
-#include "ranking/memo.h"
+#include "ranking/rankinglines.h"
 
 #include "core/cp932.h"
 #include "core/exception.h"
 
-std::string TMemo::line(int index) const
+std::string RankingLines::line(int index) const
 {
     if (index < 0 || index >= lineCount())
         return {};
     return m_lines[index];
 }
 
-void TMemo::setLine(int index, std::string_view bytes)
+void RankingLines::setLine(int index, std::string_view bytes)
 {
     if (index < 0 || index >= lineCount())
         return;
     m_lines[index] = bytes;
 }
 
-void TMemo::setText(std::string_view bytes)
+void RankingLines::setText(std::string_view bytes)
 {
     std::vector<std::string> lines;
     std::size_t size = 0; // of the text with CR LF breaks
@@ -42,7 +42,7 @@ void TMemo::setText(std::string_view bytes)
                 ++size;
             }
         }
-        if (size > MemoTextLimit)
+        if (size > RankingTextLimit)
             throw EOutOfCapacity("文字列の大きさが メモ の制限を越えました");
     }
     if (!current.empty())
@@ -51,7 +51,7 @@ void TMemo::setText(std::string_view bytes)
     m_endsWithBreak = endsWithBreak;
 }
 
-std::string TMemo::text() const
+std::string RankingLines::text() const
 {
     std::string text;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
@@ -64,7 +64,7 @@ std::string TMemo::text() const
     return text;
 }
 
-TMemo builtInRanking()
+RankingLines builtInRankingLines()
 {
     const std::string noName = *utf8ToCp932("名前なし");
     std::string text;
@@ -72,7 +72,7 @@ TMemo builtInRanking()
         for (int place = 0; place < 10; ++place)
             text += entry + "\r\n";
     text += "\r\n\r\n\r\n\r\n\r\n";
-    TMemo memo;
-    memo.setText(text);
-    return memo;
+    RankingLines table;
+    table.setText(text);
+    return table;
 }

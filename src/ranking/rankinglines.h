@@ -5,15 +5,15 @@
 #include <string_view>
 #include <vector>
 
-// The largest text the memo takes, in bytes once its breaks are CR LF. A file
+// The largest text the table takes, in bytes once its breaks are CR LF. A file
 // the game writes is 40 table lines of at most 255 bytes plus whatever lines
 // it carried along, so a megabyte leaves any real ranking file far below it.
-inline constexpr std::size_t MemoTextLimit = 1024 * 1024;
+inline constexpr std::size_t RankingTextLimit = 1024 * 1024;
 
-// The main window's hidden memo that holds the ranking lines. Lines are code
-// page 932 bytes, never converted; the memo also remembers whether its text
+// The ranking table as the race window holds it: a list of text lines. Lines
+// are code page 932 bytes, never converted; it also remembers whether its text
 // ends with a line break, so that a file is written back as it was read.
-class TMemo
+class RankingLines
 {
 public:
     int lineCount() const { return static_cast<int>(m_lines.size()); }
@@ -24,7 +24,7 @@ public:
 
     // Replaces the whole text. CR LF, a lone CR and a lone LF each make one
     // break (LF CR makes two); the byte after a lead byte is never a break;
-    // NUL ends the text. A text over MemoTextLimit raises EOutOfCapacity and
+    // NUL ends the text. A text over RankingTextLimit raises EOutOfCapacity and
     // leaves the lines as they were.
     void setText(std::string_view bytes);
 
@@ -40,4 +40,4 @@ private:
 
 // The table before any file is read: ten places of 50.0 seconds named
 // "名前なし", then five empty lines, every line ended by a break.
-TMemo builtInRanking();
+RankingLines builtInRankingLines();
