@@ -2,10 +2,12 @@
 // Usage: milta_bench stride [strides] | clock | ranking
 // Run in a folder holding the two tunes; stride and clock need a platform
 // (offscreen is enough).
+#include "media/tuneplayer.h"
 #include "ranking/insertion.h"
-#include "ranking/rankinglines.h"
 #include "ranking/rankingfile.h"
-#include "ui/tform1.h"
+#include "ranking/rankinglines.h"
+#include "ui/helpviewer.h"
+#include "ui/racewindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,20 +39,42 @@ protected:
     }
 };
 
+// A race clock that never ticks: only the strides are measured.
+class StillClock : public RaceClock
+{
+public:
+    void start() override { m_running = true; }
+    void stop() override { m_running = false; }
+    bool isRunning() const override { return m_running; }
+    qint64 elapsedMs() const override { return 0; }
+
+private:
+    bool m_running = false;
+};
+
+// The race screen as the game makes it, with the game's music.
+struct Game
+{
+    explicit Game(std::unique_ptr<RaceClock> clock = {}) : window(music, help, std::move(clock)) {}
+    MusicService music{MusicService::Output::SoundCard};
+    HelpEngine help;
+    RaceWindow window;
+};
+
 // Strides as the pads give them, each followed by the repaint it causes.
-__attribute__((noinline)) void runStrides(TForm1 &form, int strides)
+__attribute__((noinline)) void runStrides(RaceWindow &window, int strides)
 {
     for (int n = 0; n < strides; ++n) {
-        form.Panel1MouseMove();
-        form.Panel2MouseMove();
+        window.onRedPadMoved();
+        window.onBluePadMoved();
         QCoreApplication::processEvents();
     }
 }
 
 // Shows the race screen and lets it settle: painted, the synth made.
-void showSettled(TForm1 &form)
+void showSettled(RaceWindow &window)
 {
-    form.show();
+    window.show();
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500)
@@ -59,22 +83,22 @@ void showSettled(TForm1 &form)
 
 int stride(int strides)
 {
-    TForm1 form;
-    showSettled(form);
+    Game game(std::make_unique<StillClock>());
+    RaceWindow &window = game.window;
+    showSettled(window);
     PaintCounter counter;
     qint64 ns = 0;
     // Runs of 70 strides from the start line, so that the runner stays on
     // the track; the start of each race is not measured.
     for (int done = 0; done < strides; done += 70) {
-        form.Image27Click();
-        form.Panel1MouseMove();
-        form.Timer1->stop(); // the clock stays still: only strides are measured
-        form.Panel2MouseMove();
+        window.onRetryClicked();
+        window.onRedPadMoved();
+        window.onBluePadMoved();
         QCoreApplication::processEvents();
         qApp->installEventFilter(&counter);
         QElapsedTimer timer;
         timer.start();
-        runStrides(form, std::min(70, strides - done));
+        runStrides(window, std::min(70, strides - done));
         ns += timer.nsecsElapsed();
         qApp->removeEventFilter(&counter);
     }
@@ -87,17 +111,19 @@ int stride(int strides)
 
 int clockTicks()
 {
-    TForm1 form;
-    showSettled(form);
+    auto timerClock = std::make_unique<TimerRaceClock>();
+    RaceClock *clock = timerClock.get();
+    Game game(std::move(timerClock));
+    showSettled(game.window);
     std::vector<qint64> at;
     QElapsedTimer wall;
-    QObject::connect(form.Timer1, &QTimer::timeout, [&] {
+    QObject::connect(clock, &RaceClock::ticked, [&] {
         at.push_back(wall.nsecsElapsed());
         if (at.size() == 100)
             QCoreApplication::quit();
     });
     wall.start();
-    form.Panel1MouseMove(); // the first move starts the clock
+    game.window.onRedPadMoved(); // the first move starts the clock
     QCoreApplication::exec();
     double worst = 0;
     for (std::size_t i = 1; i < at.size(); ++i)
@@ -106,7 +132,7 @@ int clockTicks()
     std::printf("clock: 100 ticks in %.2f ms of wall clock (drift %+.2f ms against 7000 ms), "
                 "worst interval off by %.2f ms; shows %s\n",
                 total, total - 100.0 * ClockIntervalMs, worst,
-                form.Label1->caption().toUtf8().constData());
+                game.window.clockLabel()->text().toUtf8().constData());
     return 0;
 }
 

@@ -1,9 +1,12 @@
-#include "app/tapplication.h"
+#include "app/game.h"
+
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
     // Whole-pixel scaling keeps the pixel art crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
-    TApplication application(argc, argv);
-    return application.run();
+    QApplication application(argc, argv);
+    Game game;
+    return game.run();
 }

@@ -1,11 +1,11 @@
 #include "race/race.h"
 
-void advanceClock(RaceState &race)
+void advanceClock(RaceState &race, std::int64_t elapsedMs)
 {
-    if (++race.tenths == 10) {
-        ++race.seconds;
-        race.tenths = 0;
-    }
+    const std::int64_t nextTick = race.seconds * 10LL + race.tenths + 1;
+    const std::int64_t ticks = std::max(nextTick, elapsedMs / ClockIntervalMs);
+    race.seconds = static_cast<int>(ticks / 10);
+    race.tenths = static_cast<int>(ticks % 10);
 }
 
 std::string clockCaption(int seconds, int tenths)

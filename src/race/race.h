@@ -1,53 +1,79 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 
-// The race state the main window owns for the life of the process.
+// Which pad a stride waits for.
+enum class StridePhase {
+    RedPadExpected = 0,  // the runner shows frame A
+    BluePadExpected = 1, // the runner shows frame B
+    Finished = 10,       // both pads frozen until Retry
+};
+
+// The race state the race window owns for the life of the process.
 // started, stridePhase, tenths and seconds are reset by Retry;
 // runner, score and entryName are never reset.
 struct RaceState
 {
-    int started = 0;
-    int stridePhase = 0;
+    bool started = false;
+    StridePhase stridePhase = StridePhase::RedPadExpected;
     int tenths = 0;
     int seconds = 0;
     int runner = 0;
-    int score = 0;
-    std::string entryName;
+    int score = 0;         // the last finishing time in tenths
+    std::string entryName; // the last name entered for the ranking, code page 932
 };
 
-// Values of RaceState::stridePhase.
-inline constexpr int RedPadExpected = 0;  // runner shows frame A
-inline constexpr int BluePadExpected = 1; // runner shows frame B
-inline constexpr int RaceFinished = 10;   // both pads frozen until Retry
-
-inline constexpr int StartLeft = 24;  // every sprite frame at rest
-inline constexpr int FinishLeft = 500; // a frame A beyond this has finished
-inline constexpr int ClockIntervalMs = 70; // one tick is one tenth on the race clock
-
-// A runner of the roster: the pixels it gains on each pad. Every runner gains
-// six pixels a full stride; the swordsman takes his unevenly. The race screen
-// holds each runner's sprite frames and goal pose.
+// A runner of the roster: the pixels it gains on each pad. The race window
+// holds each runner's sprite frames and goal pose, indexed like the roster.
 struct Runner
 {
     int redStep;
     int blueStep;
 };
 
-inline constexpr std::array<Runner, 5> RunnerRoster = {{
-    {3, 3}, // 0 ポルカさん
-    {3, 3}, // 1 嘆きの老人
-    {5, 1}, // 2 サスライの剣士
-    {3, 3}, // 3 ダイモン ゴロウ
-    {3, 3}, // 4 ナギ先生
-}};
+inline constexpr std::array RunnerRoster = {
+    Runner{3, 3}, // 0 ポルカさん
+    Runner{3, 3}, // 1 嘆きの老人
+    Runner{5, 1}, // 2 サスライの剣士, who strides unevenly
+    Runner{3, 3}, // 3 ダイモン ゴロウ
+    Runner{3, 3}, // 4 ナギ先生
+};
+inline constexpr int RunnerCount = int(RunnerRoster.size());
+
+inline constexpr int StartLeft = 24;   // every sprite frame at rest
+inline constexpr int FinishLeft = 500; // a frame A beyond this has finished
+
+// Every runner gains the same per full stride, so they all finish alike.
+inline constexpr int StrideLength = RunnerRoster[0].redStep + RunnerRoster[0].blueStep;
+static_assert(std::ranges::all_of(RunnerRoster, [](Runner r) { return r.redStep + r.blueStep == StrideLength; }));
+
+// The clock sees a finish only between strides: after this many whole strides
+// from the start a runner first stands beyond the finish line, at GoalLeft,
+// where the goal poses stand.
+inline constexpr int StridesToFinish = (FinishLeft - StartLeft) / StrideLength + 1;
+inline constexpr int GoalLeft = StartLeft + StridesToFinish * StrideLength;
 
 // The clock tick looks at the runners' frames A in this order.
-inline constexpr std::array<int, 5> FinishTestOrder = {0, 4, 3, 1, 2};
+inline constexpr std::array<int, RunnerCount> FinishTestOrder = {0, 4, 3, 1, 2};
+static_assert([] {
+    auto order = FinishTestOrder;
+    std::ranges::sort(order);
+    for (int r = 0; r < RunnerCount; ++r)
+        if (order[r] != r)
+            return false;
+    return true;
+}(), "the finish test looks at every runner once");
 
-// One tick of the race clock: 0.9 is followed by 1.0.
-void advanceClock(RaceState &race);
+inline constexpr int ClockIntervalMs = 70; // one tick is one tenth on the race clock
+
+// A tick of the race clock, elapsedMs after the race started: one tenth more,
+// so 0.9 is followed by 1.0. A tick that comes late because the machine
+// stalled stands for the ticks the timer dropped meanwhile: the clock then
+// shows the real time since the start, in whole ticks.
+void advanceClock(RaceState &race, std::int64_t elapsedMs);
 
 // The clock's caption, "12.3秒", without leading zeros or padding.
 std::string clockCaption(int seconds, int tenths);

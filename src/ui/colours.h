@@ -4,20 +4,21 @@
 #include <QPalette>
 
 // Colours as the layouts store them: 0x00BBGGRR, red in the lowest byte.
-using TColor = unsigned;
+using BgrColour = quint32;
 
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clLime = 0x00FF00;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clOrange = 33023;  // #FF8000, the ground strip
-inline constexpr TColor clPink = 8421631;  // #FF8080, the toolbar and selection bar
-// Not a stored colour but the platform's window-text colour.
-inline constexpr TColor clWindowText = 0x80000008;
+inline constexpr BgrColour clBlack = 0x000000;
+inline constexpr BgrColour clRed = 0x0000FF;
+inline constexpr BgrColour clLime = 0x00FF00;
+inline constexpr BgrColour clBlue = 0xFF0000;
+inline constexpr BgrColour clAqua = 0xFFFF00;
+inline constexpr BgrColour clWhite = 0xFFFFFF;
+inline constexpr BgrColour clOrange = 33023;  // #FF8000, the ground strip
+inline constexpr BgrColour clPink = 8421631;  // #FF8080, the toolbar and the selection bar
+// Not stored colours: the platform's window-text colour, and none at all.
+inline constexpr BgrColour clWindowText = 0x80000008;
+inline constexpr BgrColour NoColour = 0xFFFFFFFF;
 
-inline QColor toQColor(TColor colour)
+inline QColor toQColor(BgrColour colour)
 {
     if (colour == clWindowText)
         return QPalette().color(QPalette::WindowText);

@@ -28,7 +28,7 @@ QFont layoutFont(int pixelHeight, bool bold)
     return font;
 }
 
-void setColour(QWidget *widget, TColor colour)
+void setColour(QWidget *widget, BgrColour colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, toQColor(colour));
@@ -36,83 +36,84 @@ void setColour(QWidget *widget, TColor colour)
     widget->setAutoFillBackground(true);
 }
 
-TImage::TImage(QWidget *parent) : QWidget(parent) {}
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 
-void TImage::setPicture(const QPixmap &picture)
+void PictureBox::setPicture(const QPixmap &picture)
 {
-    picture_ = picture;
+    m_picture = picture;
     update();
 }
 
-bool TImage::event(QEvent *event)
+bool PictureBox::event(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
-        if (!hint_.isEmpty())
-            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), hint_, this, QRect(),
+        if (!m_hint.isEmpty())
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), m_hint, this, QRect(),
                                TooltipShowMs);
         return true;
     }
     return QWidget::event(event);
 }
 
-void TImage::paintEvent(QPaintEvent *)
+void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (stretch_)
-        painter.drawPixmap(rect(), picture_);
+    if (m_stretch)
+        painter.drawPixmap(rect(), m_picture);
     else
-        painter.drawPixmap(0, 0, picture_);
+        painter.drawPixmap(0, 0, m_picture);
 }
 
-void TImage::mousePressEvent(QMouseEvent *event)
+void PictureBox::mousePressEvent(QMouseEvent *event)
 {
-    pressed_ = event->button() == Qt::LeftButton;
+    m_pressed = event->button() == Qt::LeftButton;
     QToolTip::hideText();
 }
 
-void TImage::mouseReleaseEvent(QMouseEvent *event)
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    pressed_ = false;
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
     if (click)
         emit clicked();
 }
 
-TLabel::TLabel(QWidget *parent, const LabelFont &font)
-    : QWidget(parent), textColour_(toQColor(font.colour))
+TextLabel::TextLabel(QWidget *parent, const LabelFont &font)
+    : QWidget(parent), m_textColour(toQColor(font.colour))
 {
     setFont(layoutFont(font.pixelHeight, font.bold));
 }
 
-void TLabel::setCaption(const QString &caption)
+void TextLabel::setText(const QString &text)
 {
-    caption_ = caption;
+    m_text = text;
     // The label grows to the right and down; its top-left corner stays.
-    resize(fontMetrics().horizontalAdvance(caption_), font().pixelSize());
+    resize(fontMetrics().horizontalAdvance(m_text), font().pixelSize());
     update();
 }
 
-void TLabel::paintEvent(QPaintEvent *)
+void TextLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), parentWidget()->palette().color(QPalette::Window));
-    painter.setPen(textColour_);
-    painter.drawText(QPoint(0, fontMetrics().ascent()), caption_);
+    painter.setPen(m_textColour);
+    painter.drawText(QPoint(0, fontMetrics().ascent()), m_text);
 }
 
-TPanel::TPanel(QWidget *parent, TColor colour) : QWidget(parent)
+FlatPanel::FlatPanel(QWidget *parent, BgrColour colour) : QWidget(parent)
 {
-    setColour(this, colour);
+    if (colour != NoColour)
+        setColour(this, colour);
 }
 
-void TPanel::mouseMoveEvent(QMouseEvent *)
+void FlatPanel::mouseMoveEvent(QMouseEvent *)
 {
     emit mouseMoved();
 }
 
-TBevel::TBevel(QWidget *parent) : QWidget(parent) {}
+SunkenBox::SunkenBox(QWidget *parent) : QWidget(parent) {}
 
-void TBevel::paintEvent(QPaintEvent *)
+void SunkenBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const int right = width() - 1, bottom = height() - 1;

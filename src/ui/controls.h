@@ -12,9 +12,9 @@
 // Font of a label: the game's one face at a pixel height.
 struct LabelFont
 {
-    int pixelHeight;
-    bool bold;
-    TColor colour;
+    int pixelHeight = 12;
+    bool bold = false;
+    BgrColour colour = clWindowText;
 };
 QFont layoutFont(int pixelHeight, bool bold = false);
 
@@ -22,15 +22,15 @@ QFont layoutFont(int pixelHeight, bool bold = false);
 // to the whole control when stretched. Where the picture is smaller than the
 // control, what lies beneath shows through. An image with a hint shows it as
 // a tooltip.
-class TImage : public QWidget
+class PictureBox : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TImage(QWidget *parent);
+    explicit PictureBox(QWidget *parent);
     void setPicture(const QPixmap &picture);
-    void setStretch(bool stretch) { stretch_ = stretch; }
-    void setHint(const QString &hint) { hint_ = hint; }
-    QString hint() const { return hint_; }
+    void setStretch(bool stretch) { m_stretch = stretch; }
+    void setHint(const QString &hint) { m_hint = hint; }
+    QString hint() const { return m_hint; }
 
 signals:
     void clicked();
@@ -42,36 +42,36 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QPixmap picture_;
-    QString hint_;
-    bool stretch_ = false;
-    bool pressed_ = false;
+    QPixmap m_picture;
+    QString m_hint;
+    bool m_stretch = false;
+    bool m_pressed = false;
 };
 
 // One line of left-aligned plain text that sizes itself to the text. Its left
 // and top edges stay put; its rectangle is filled with the parent's colour.
-class TLabel : public QWidget
+class TextLabel : public QWidget
 {
     Q_OBJECT
 public:
-    TLabel(QWidget *parent, const LabelFont &font);
-    void setCaption(const QString &caption);
-    QString caption() const { return caption_; }
+    TextLabel(QWidget *parent, const LabelFont &font);
+    void setText(const QString &text);
+    QString text() const { return m_text; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QString caption_;
-    QColor textColour_;
+    QString m_text;
+    QColor m_textColour;
 };
 
-// A flat rectangle in one colour: no bevel, no border, no caption.
-class TPanel : public QWidget
+// A flat rectangle in one colour: no bevel, no border, no text.
+class FlatPanel : public QWidget
 {
     Q_OBJECT
 public:
-    TPanel(QWidget *parent, TColor colour);
+    FlatPanel(QWidget *parent, BgrColour colour);
 
 signals:
     void mouseMoved();
@@ -83,15 +83,15 @@ protected:
 // The one-pixel outline of a sunken box: shadow at the top and left,
 // highlight at the bottom and right, the inside left alone. Two pixels high
 // it shows as an etched line.
-class TBevel : public QWidget
+class SunkenBox : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TBevel(QWidget *parent);
+    explicit SunkenBox(QWidget *parent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
 // Sets a window's or panel's own colour, the one its labels fill with.
-void setColour(QWidget *widget, TColor colour);
+void setColour(QWidget *widget, BgrColour colour);

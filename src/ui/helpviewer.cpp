@@ -3,16 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
-namespace {
-
-QPointer<HelpViewer> viewer;
-
-} // namespace
 
 HelpViewer::HelpViewer()
     : QWidget(nullptr, Qt::Window), m_browser(new QTextBrowser(this))
@@ -54,25 +47,26 @@ void HelpViewer::showFile(const QString &helpFile)
     setWindowTitle(title.isEmpty() ? info.fileName() : title);
 }
 
-bool WinHelp(QWidget *owner, const QString &helpFile, int command, quintptr)
+HelpEngine::~HelpEngine()
 {
-    switch (command) {
-    case HELP_FINDER:
-        if (!viewer) {
-            viewer = new HelpViewer;
-            if (owner)
-                viewer->move(owner->frameGeometry().topLeft() + QPoint(32, 32));
-        }
-        viewer->showFile(helpFile);
-        viewer->show();
-        viewer->raise();
-        viewer->activateWindow();
-        return true;
-    case HELP_QUIT:
-        if (viewer)
-            viewer->close();
-        return true;
-    default:
-        return false;
+    delete m_viewer;
+}
+
+void HelpEngine::showContents(QWidget *owner, const QString &helpFile)
+{
+    if (!m_viewer) {
+        m_viewer = new HelpViewer;
+        if (owner)
+            m_viewer->move(owner->frameGeometry().topLeft() + QPoint(32, 32));
     }
+    m_viewer->showFile(helpFile);
+    m_viewer->show();
+    m_viewer->raise();
+    m_viewer->activateWindow();
+}
+
+void HelpEngine::quit()
+{
+    if (m_viewer)
+        m_viewer->close();
 }

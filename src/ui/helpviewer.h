@@ -1,19 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class QTextBrowser;
-
-// Commands of the help request.
-constexpr int HELP_QUIT = 2;    // the program ends: close the help viewer
-constexpr int HELP_FINDER = 11; // show the help file's contents
-
-// The game's help engine: asks the help viewer to carry out `command` for
-// `helpFile`. Returns at once; the viewer is a window of its own that never
-// holds up the game. `owner` is the window asking, beside which the viewer
-// first appears. Returns false for a command the viewer does not know.
-bool WinHelp(QWidget *owner, const QString &helpFile, int command, quintptr data = 0);
 
 // The help viewer: a window of its own, apart from the game's windows, that
 // shows a help file written in HTML, or says plainly why it cannot.
@@ -28,4 +19,27 @@ public:
 
 private:
     QTextBrowser *m_browser;
+};
+
+// The game's help engine: shows a help file in the help viewer, made on first
+// use, and closes the viewer when the game ends. It returns at once: the
+// viewer never holds up the game.
+class HelpEngine
+{
+public:
+    HelpEngine() = default;
+    ~HelpEngine();
+    HelpEngine(const HelpEngine &) = delete;
+    HelpEngine &operator=(const HelpEngine &) = delete;
+
+    // Shows the contents of the help file; `owner` is the window asking,
+    // beside which the viewer first appears.
+    void showContents(QWidget *owner, const QString &helpFile);
+    // The game ends: the viewer closes, if help was ever asked for.
+    void quit();
+
+    HelpViewer *viewer() const { return m_viewer; }
+
+private:
+    QPointer<HelpViewer> m_viewer;
 };

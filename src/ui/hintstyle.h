@@ -3,7 +3,7 @@
 #include <QProxyStyle>
 
 // The game's hint timing: a hint appears after the pointer has rested on a
-// button for half a second (and stays for two and a half, see TImage).
+// button for half a second (and stays for two and a half, see PictureBox).
 class HintStyle : public QProxyStyle
 {
 public:

@@ -5,9 +5,9 @@
 #include <QCloseEvent>
 
 SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth,
-                       int clientHeight, TColor colour)
+                       int clientHeight, BgrColour colour)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      mainWindow_(mainWindow)
+      m_mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromUtf8(caption));
@@ -29,8 +29,8 @@ void SideWindow::hideWindow()
 {
     const bool wasActive = isActiveWindow();
     hide();
-    if (wasActive && mainWindow_)
-        mainWindow_->activateWindow();
+    if (wasActive && m_mainWindow)
+        m_mainWindow->activateWindow();
 }
 
 void SideWindow::closeEvent(QCloseEvent *event)

@@ -10,7 +10,8 @@ class SideWindow : public QWidget
 {
     Q_OBJECT
 public:
-    SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth, int clientHeight, TColor colour);
+    SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth, int clientHeight,
+               BgrColour colour);
 
     // A hidden window is shown and activated; a shown one is left as it is,
     // not even raised.
@@ -19,9 +20,12 @@ public:
     // active again.
     void hideWindow();
 
+    // The window's OK button.
+    void onOkClicked() { hideWindow(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QWidget *mainWindow_;
+    QWidget *m_mainWindow;
 };

@@ -1,48 +1,34 @@
-#include "core/exception.h"
-#include "app/tapplication.h"
+#include "app/game.h"
 
 #include "modal.h"
 #include "playfolder.h"
-#include "ui/tform1.h"
-#include "ui/tform2.h"
-#include "ui/tform3.h"
+
+#include "core/exception.h"
+#include "ui/errorbox.h"
+#include "ui/racewindow.h"
+#include "ui/rankingwindow.h"
+#include "ui/versionwindow.h"
 
 #include <QFile>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTest>
 
-namespace {
-
-class Thrower : public QObject
-{
-public:
-    std::string message;
-    int handled = 0;
-    bool event(QEvent *event) override
-    {
-        if (event->type() != QEvent::User)
-            return QObject::event(event);
-        ++handled;
-        throw EFOpenError(message);
-    }
-};
-
-} // namespace
-
+// The program from start-up to its end, and the error box that any handler's
+// error goes to.
 class TestApplication : public QObject
 {
     Q_OBJECT
-private slots:
-    void titleFromTheProgramFile()
+
+    // An error raised where Qt calls the game: from a queued call.
+    static void raiseQueued(const std::string &message)
     {
-        QCOMPARE(static_cast<TApplication *>(qApp)->Title, QString("Tst_application"));
+        QMetaObject::invokeMethod(qApp, [message] { guarded([&] { throw EFOpenError(message); }); },
+                                  Qt::QueuedConnection);
     }
 
-    void errorLeavingAHandlerIsShownAndTheLoopGoesOn()
+private slots:
+    void errorBoxShowsTheMessageAndTheLoopGoesOn()
     {
-        Thrower thrower;
-        thrower.message = "ファイル <b>rank.mlt</b> は開けません";
         QString caption, text;
         Qt::TextFormat format = Qt::AutoText;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -56,31 +42,20 @@ private slots:
             buttons = box->standardButtons();
             modality = box->windowModality();
         });
-        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
-        QTRY_COMPARE(thrower.handled, 1);
+        raiseQueued("ファイル <b>rank.mlt</b> は開けません");
+        QTRY_VERIFY(!text.isEmpty());
         QTRY_VERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(caption, QString("Tst_application"));
+        QCOMPARE(caption, QString("Tst_application")); // the program file's name
         QCOMPARE(text, QString("ファイル <b>rank.mlt</b> は開けません."));
         QCOMPARE(format, Qt::PlainText);
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(modality, Qt::ApplicationModal);
 
-        // The next event is handled as usual: the program carries on.
-        whenModalOpens<QMessageBox>([](QMessageBox *) {});
-        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
-        QTRY_COMPARE(thrower.handled, 2);
-        QTRY_VERIFY(!QApplication::activeModalWidget());
-    }
-
-    void messageEndingInABracketGetsNoPeriod()
-    {
-        Thrower thrower;
-        thrower.message = "device busy (2)";
-        QString text;
-        whenModalOpens<QMessageBox>([&](QMessageBox *box) { text = box->text(); });
-        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
-        QTRY_COMPARE(text, QString("device busy (2)"));
+        // The next error is handled as the first: the program carries on.
+        MessageBoxAnswerer boxes;
+        raiseQueued("device busy (2)");
+        QTRY_COMPARE(boxes.texts, QStringList{"device busy (2)"});
     }
 
     // Without a ranking file the game says so before any window shows, then
@@ -88,32 +63,33 @@ private slots:
     void startWithoutARankingFile()
     {
         PlayFolder folder;
-        auto *app = static_cast<TApplication *>(qApp);
+        Game game(MusicService::Output::Manual);
         QString text;
         bool raceScreenShownFirst = true, sideWindowsHidden = false;
         int rankingLines = 0;
         whenModalOpens<QMessageBox>([&](QMessageBox *box) {
             text = box->text();
-            raceScreenShownFirst = app->Form1->isVisible();
+            raceScreenShownFirst = game.raceWindow()->isVisible();
         });
         // Once the race screen is up, look around and close it.
         QTimer running;
         running.setInterval(10);
         connect(&running, &QTimer::timeout, [&] {
-            if (!app->Form1 || !app->Form1->isVisible())
+            if (!game.raceWindow() || !game.raceWindow()->isVisible())
                 return;
             running.stop();
-            sideWindowsHidden = app->Form2 && app->Form3 && !app->Form2->isVisible() && !app->Form3->isVisible();
-            rankingLines = app->Form1->Memo1.lineCount();
-            app->Form1->Image26Click();
+            sideWindowsHidden = game.rankingWindow() && game.versionWindow() && !game.rankingWindow()->isVisible()
+                                && !game.versionWindow()->isVisible();
+            rankingLines = game.raceWindow()->rankingLines().lineCount();
+            game.raceWindow()->onExitClicked();
         });
         running.start();
-        QCOMPARE(app->run(), 0);
+        QCOMPARE(game.run(), 0);
         QCOMPARE(text, QString("ファイル rank.mlt は開けません."));
         QVERIFY(!raceScreenShownFirst);
         QVERIFY(sideWindowsHidden);
         QCOMPARE(rankingLines, 45);
-        QVERIFY(!app->Form1 && !app->Form2 && !app->Form3);
+        QVERIFY(!game.raceWindow() && !game.rankingWindow() && !game.versionWindow());
         QVERIFY(!QFile::exists(folder.filePath("rank.mlt")));
     }
 
@@ -129,26 +105,23 @@ private slots:
         QFETCH(QString, missing);
         PlayFolder folder;
         QFile::remove(folder.filePath(missing));
-        auto *app = static_cast<TApplication *>(qApp);
+        Game game(MusicService::Output::Manual);
         QString caption, text;
+        int windows = 0;
         whenModalOpens<QMessageBox>([&](QMessageBox *box) {
             caption = box->windowTitle();
             text = box->text();
-            QVERIFY(QApplication::topLevelWidgets().size() == 1);
+            windows = QApplication::topLevelWidgets().size();
         });
-        QCOMPARE(app->run(), 1);
+        QCOMPARE(game.run(), 1);
         QCOMPARE(caption, QString("アプリケーション エラー"));
+        QCOMPARE(windows, 1); // the box alone
         const QRegularExpression fatal("^Exception EMCIDeviceError in module tst_application at [0-9A-F]{8}\\.\n"
                                        ".*" + QRegularExpression::escape(missing) + ".*\\.$");
         QVERIFY2(fatal.match(text).hasMatch(), qPrintable(text));
-        QVERIFY(!app->Form1 && !app->Form2 && !app->Form3);
+        QVERIFY(!game.raceWindow() && !game.rankingWindow() && !game.versionWindow());
     }
 };
 
-int main(int argc, char **argv)
-{
-    TApplication application(argc, argv);
-    TestApplication test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestApplication)
 #include "tst_application.moc"

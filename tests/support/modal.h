@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <functional>
@@ -26,3 +27,26 @@ void whenModalOpens(std::function<void(Dialog *)> drive)
     });
     timer->start();
 }
+
+// While it lives, answers every message box that opens with OK and keeps its
+// text, in order.
+class MessageBoxAnswerer
+{
+public:
+    MessageBoxAnswerer()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        m_timer.start();
+    }
+
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};

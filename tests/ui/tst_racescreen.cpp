@@ -1,9 +1,10 @@
 #include "racescreen.h"
 
+#include <QDir>
 #include <QTest>
 
 // The race as the player runs it: strides on the pads, the clock, the finish
-// and Retry.
+// and Retry; and what happens when one of them fails.
 class TestRaceScreen : public QObject, RaceScreenFixture
 {
     Q_OBJECT
@@ -14,203 +15,262 @@ private slots:
 
     void atRest()
     {
-        QCOMPARE(form->race.started, 0);
-        QVERIFY(!form->Timer1->isActive());
-        QCOMPARE(form->Label1->caption(), QString("0.0秒"));
-        for (int r = 0; r < 5; ++r) {
-            QCOMPARE(shown(form->frameA(r)), r == 0);
-            QVERIFY(!shown(form->frameB(r)));
-            QVERIFY(!shown(form->goalPose(r)));
-            QCOMPARE(form->frameA(r)->x(), 24);
+        QVERIFY(!race().started);
+        QVERIFY(!window->clockRunning());
+        QCOMPARE(window->clockLabel()->text(), QString("0.0秒"));
+        for (int r = 0; r < RunnerCount; ++r) {
+            QCOMPARE(shown(window->stanceFrame(r)), r == 0);
+            QVERIFY(!shown(window->strideFrame(r)));
+            QVERIFY(!shown(window->goalPose(r)));
+            QCOMPARE(window->stanceFrame(r)->x(), StartLeft);
         }
-        QCOMPARE(form->Timer1->interval(), 70);
-        QCOMPARE(form->Timer1->timerType(), Qt::PreciseTimer);
     }
 
     void firstRedMoveStartsTheRaceAndHalfAStride()
     {
-        form->Panel1MouseMove();
-        QCOMPARE(form->race.started, 1);
-        QVERIFY(form->Timer1->isActive());
-        QCOMPARE(form->race.stridePhase, 1);
-        QCOMPARE(form->Image1->x(), 27);
-        QCOMPARE(form->Image2->x(), 27);
-        QVERIFY(!shown(form->Image1));
-        QVERIFY(shown(form->Image2));
+        window->onRedPadMoved();
+        QVERIFY(race().started);
+        QVERIFY(window->clockRunning());
+        QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
+        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QCOMPARE(window->strideFrame(0)->x(), 27);
+        QVERIFY(!shown(window->stanceFrame(0)));
+        QVERIFY(shown(window->strideFrame(0)));
 
         // More moves within the red pad do nothing until the blue pad.
-        form->Panel1MouseMove();
-        form->Panel1MouseMove();
-        QCOMPARE(form->Image1->x(), 27);
+        window->onRedPadMoved();
+        window->onRedPadMoved();
+        QCOMPARE(window->stanceFrame(0)->x(), 27);
 
-        form->Panel2MouseMove();
-        QCOMPARE(form->race.stridePhase, 0);
-        QCOMPARE(form->Image1->x(), 30);
-        QCOMPARE(form->Image2->x(), 30);
-        QVERIFY(shown(form->Image1));
-        QVERIFY(!shown(form->Image2));
-        form->Panel2MouseMove();
-        QCOMPARE(form->Image1->x(), 30);
+        window->onBluePadMoved();
+        QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
+        QCOMPARE(window->stanceFrame(0)->x(), 30);
+        QCOMPARE(window->strideFrame(0)->x(), 30);
+        QVERIFY(shown(window->stanceFrame(0)));
+        QVERIFY(!shown(window->strideFrame(0)));
+        window->onBluePadMoved();
+        QCOMPARE(window->stanceFrame(0)->x(), 30);
     }
 
     void blueFirstDoesNothing()
     {
-        form->Panel2MouseMove();
-        QCOMPARE(form->race.started, 0);
-        QVERIFY(!form->Timer1->isActive());
-        QCOMPARE(form->Image1->x(), 24);
-        QCOMPARE(form->race.stridePhase, 0);
+        window->onBluePadMoved();
+        QVERIFY(!race().started);
+        QVERIFY(!window->clockRunning());
+        QCOMPARE(window->stanceFrame(0)->x(), StartLeft);
+        QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
     }
 
     void clockCountsTicks()
     {
-        form->Panel1MouseMove();
-        form->Timer1Timer();
-        QCOMPARE(form->Label1->caption(), QString("0.1秒"));
-        for (int i = 0; i < 9; ++i)
-            form->Timer1Timer();
-        QCOMPARE(form->Label1->caption(), QString("1.0秒"));
-        QCOMPARE(form->race.seconds, 1);
-        QCOMPARE(form->race.tenths, 0);
+        window->onRedPadMoved();
+        clock->tickAt(70);
+        QCOMPARE(window->clockLabel()->text(), QString("0.1秒"));
+        for (int tick = 2; tick <= 10; ++tick)
+            clock->tickAt(70 * tick);
+        QCOMPARE(window->clockLabel()->text(), QString("1.0秒"));
+        QCOMPARE(race().seconds, 1);
+        QCOMPARE(race().tenths, 0);
     }
 
     void labelGrowsToTheRight()
     {
-        const QRect before = form->Label1->geometry();
-        form->race.seconds = 99;
-        form->race.tenths = 9;
-        form->Timer1Timer();
-        QCOMPARE(form->Label1->caption(), QString("100.0秒"));
-        QCOMPARE(form->Label1->pos(), before.topLeft());
-        QVERIFY(form->Label1->width() > before.width());
+        const QRect before = window->clockLabel()->geometry();
+        window->onRedPadMoved();
+        clock->tickAt(1000 * 70);
+        QCOMPARE(window->clockLabel()->text(), QString("100.0秒"));
+        QCOMPARE(window->clockLabel()->pos(), before.topLeft());
+        QVERIFY(window->clockLabel()->width() > before.width());
     }
 
-    void finishAfterEightyStrides()
+    void finishAfterWholeStrides()
     {
-        strides(79);
-        form->Panel1MouseMove(); // x 501, but mid-stride
-        QCOMPARE(form->Image1->x(), 501);
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 1);
-        QVERIFY(form->Timer1->isActive());
+        strides(StridesToFinish - 1);
+        window->onRedPadMoved(); // beyond the finish, but mid-stride
+        QCOMPARE(window->stanceFrame(0)->x(), 501);
+        window->onClockTick();
+        QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
+        QVERIFY(window->clockRunning());
 
-        form->Panel2MouseMove();
-        QCOMPARE(form->Image1->x(), 504);
+        window->onBluePadMoved();
+        QCOMPARE(window->stanceFrame(0)->x(), GoalLeft);
         acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-        QVERIFY(!form->Timer1->isActive());
-        QVERIFY(!shown(form->Image1));
-        QVERIFY(!shown(form->Image2));
-        QVERIFY(shown(form->Image14));
-        QCOMPARE(form->Label1->caption(), QString("0.2秒"));
+        window->onClockTick();
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        QVERIFY(!window->clockRunning());
+        QVERIFY(!shown(window->stanceFrame(0)));
+        QVERIFY(!shown(window->strideFrame(0)));
+        QVERIFY(shown(window->goalPose(0)));
+        QCOMPARE(window->clockLabel()->text(), QString("0.2秒"));
 
         // Frozen until Retry: neither pad moves, the race does not restart.
         strides(1);
-        QCOMPARE(form->Image1->x(), 504);
-        QCOMPARE(form->race.started, 1);
-        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(window->stanceFrame(0)->x(), GoalLeft);
+        QVERIFY(race().started);
+        QVERIFY(!window->clockRunning());
     }
 
-    void exactlyFiveHundredHasNotFinished()
+    // A machine that stalls drops timer ticks; the time shown and ranked is
+    // still the real time since the first stride.
+    void aStallInsideTheRaceCountsInFull()
     {
-        form->Panel1MouseMove();
-        form->Image1->move(500, 128);
-        form->race.stridePhase = 0;
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 0);
-        form->Image1->move(501, 128);
+        window->onRedPadMoved();
+        for (int tick = 1; tick <= 10; ++tick)
+            clock->tickAt(70 * tick);
+        window->onBluePadMoved();
+        strides(StridesToFinish - 1);
         acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-    }
-
-    // The tick looks at positions, not at the selected runner.
-    void finishTestsEveryRunnersFrame()
-    {
-        form->Panel1MouseMove();
-        form->Panel2MouseMove();
-        form->Image8->move(510, 128); // runner 2's frame A
-        acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-        QVERIFY(shown(form->Image18));
-        QVERIFY(!shown(form->Image14));
+        clock->tickAt(700 + 1500); // the one tick after a stall of 1.5 s
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        QCOMPARE(window->clockLabel()->text(), QString("3.1秒"));
+        QCOMPARE(race().score, 31);
+        QCOMPARE(window->rankingLines().line(30), std::string("31"));
     }
 
     void retryMidStride()
     {
         strides(5);
-        form->Panel1MouseMove();
-        form->Timer1Timer();
-        form->Image27Click();
-        QCOMPARE(form->race.started, 0);
-        QCOMPARE(form->race.stridePhase, 0);
-        QCOMPARE(form->race.seconds, 0);
-        QCOMPARE(form->race.tenths, 0);
-        QVERIFY(!form->Timer1->isActive());
-        QCOMPARE(form->Label1->caption(), QString("0.0秒"));
-        for (int r = 0; r < 5; ++r) {
-            QCOMPARE(form->frameA(r)->x(), 24);
-            QCOMPARE(form->frameB(r)->x(), 24);
+        window->onRedPadMoved();
+        window->onClockTick();
+        window->onRetryClicked();
+        QVERIFY(!race().started);
+        QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
+        QCOMPARE(race().seconds, 0);
+        QCOMPARE(race().tenths, 0);
+        QVERIFY(!window->clockRunning());
+        QCOMPARE(window->clockLabel()->text(), QString("0.0秒"));
+        for (int r = 0; r < RunnerCount; ++r) {
+            QCOMPARE(window->stanceFrame(r)->x(), StartLeft);
+            QCOMPARE(window->strideFrame(r)->x(), StartLeft);
         }
-        QVERIFY(shown(form->Image1));
-        QVERIFY(!shown(form->Image2));
+        QVERIFY(shown(window->stanceFrame(0)));
+        QVERIFY(!shown(window->strideFrame(0)));
 
         // The next red move starts a new race from nothing.
-        form->Panel1MouseMove();
-        QCOMPARE(form->race.started, 1);
-        QVERIFY(form->Timer1->isActive());
-        form->Timer1Timer();
-        QCOMPARE(form->Label1->caption(), QString("0.1秒"));
+        window->onRedPadMoved();
+        QVERIFY(race().started);
+        QVERIFY(window->clockRunning());
+        clock->tickAt(70);
+        QCOMPARE(window->clockLabel()->text(), QString("0.1秒"));
     }
 
     void retryAfterFinishKeepsRunnerAndScore()
     {
-        form->race.runner = 0;
-        form->race.score = 123;
-        strides(80);
-        acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-        form->Image27Click();
-        QVERIFY(!shown(form->Image14));
-        QVERIFY(shown(form->Image1));
-        QCOMPARE(form->Image1->x(), 24);
-        QCOMPARE(form->race.runner, 0);
+        runToTheFinish();
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        const int score = race().score;
+        window->onRetryClicked();
+        QVERIFY(!shown(window->goalPose(0)));
+        QVERIFY(shown(window->stanceFrame(0)));
+        QCOMPARE(window->stanceFrame(0)->x(), StartLeft);
+        QCOMPARE(race().runner, 0);
+        QCOMPARE(race().score, score);
     }
 
     // Pressing the button over the red pad holds the pointer there: the
     // blue pad sees nothing until the button is released.
     void buttonHeldOverRedPadCapturesThePointer()
     {
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        const QPoint red = form->Panel1->rect().center();
-        const QPoint blue = form->Panel1->mapFromGlobal(form->Panel2->mapToGlobal(form->Panel2->rect().center()));
-        QTest::mouseMove(form->Panel1, red);
-        QCOMPARE(form->Image1->x(), 27);
-        QTest::mousePress(form->Panel1, Qt::LeftButton, {}, red);
-        QTest::mouseMove(form->Panel1, blue);
-        QTest::mouseMove(form->Panel1, red);
-        QTest::mouseMove(form->Panel1, blue);
-        QCOMPARE(form->Image1->x(), 27);
-        QCOMPARE(form->race.stridePhase, 1);
-        QTest::mouseRelease(form->Panel1, Qt::LeftButton, {}, blue);
-        QTest::mouseMove(form->Panel2, form->Panel2->rect().center() + QPoint(1, 0));
-        QCOMPARE(form->race.stridePhase, 0);
-        QCOMPARE(form->Image1->x(), 30);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        FlatPanel *redPad = window->redPad(), *bluePad = window->bluePad();
+        const QPoint red = redPad->rect().center();
+        const QPoint blue = redPad->mapFromGlobal(bluePad->mapToGlobal(bluePad->rect().center()));
+        QTest::mouseMove(redPad, red);
+        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QTest::mousePress(redPad, Qt::LeftButton, {}, red);
+        QTest::mouseMove(redPad, blue);
+        QTest::mouseMove(redPad, red);
+        QTest::mouseMove(redPad, blue);
+        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
+        QTest::mouseRelease(redPad, Qt::LeftButton, {}, blue);
+        QTest::mouseMove(bluePad, bluePad->rect().center() + QPoint(1, 0));
+        QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
+        QCOMPARE(window->stanceFrame(0)->x(), 30);
     }
 
     // The exit button ends the event loop, and the window stays for the
     // program to take down; a loop that never ends is caught by the guard.
     void exitButtonEndsTheProgram()
     {
-        form->show();
-        QTimer::singleShot(0, form.get(), [this] { form->Image26Click(); });
+        window->show();
+        QTimer::singleShot(0, window.get(), [this] { window->onExitClicked(); });
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
-        QVERIFY(form->isVisible());
+        QVERIFY(window->isVisible());
+    }
+
+    // The platform refuses the clock's timer: the pointer move that starts
+    // the race shows the error once and does no more; the clock counts as
+    // switched on, so the runner cannot be changed, and the pads go on.
+    void refusedTimerAtTheRaceStart()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        clock->refuseTimer = true;
+        MessageBoxAnswerer boxes;
+        QTest::mouseMove(window->redPad(), window->redPad()->rect().center());
+        QTRY_COMPARE(boxes.texts, QStringList{"タイマーを取得できません."});
+        QVERIFY(race().started);
+        QCOMPARE(window->stanceFrame(0)->x(), StartLeft); // no stride with the failed start
+        window->onPortraitClicked<4>();
+        QCOMPARE(race().runner, 0);
+        strides(2);
+        QCOMPARE(window->stanceFrame(0)->x(), StartLeft + 2 * StrideLength);
+
+        // Retry switches the clock off; the next race start fails the same way.
+        window->onRetryClicked();
+        QTest::mouseMove(window->bluePad(), window->bluePad()->rect().center());
+        QTest::mouseMove(window->redPad(), window->redPad()->rect().center() + QPoint(1, 0));
+        QTRY_COMPARE(boxes.texts.size(), 2);
+        QCOMPARE(boxes.texts[1], boxes.texts[0]);
+    }
+
+    // The finish's save fails: one error box from the clock's tick, the race
+    // stays finished, the ranking keeps the entry in memory, and the clock
+    // that stopped for the finish sends no more ticks.
+    void saveFailsAtTheFinish()
+    {
+        QVERIFY(QDir(folder->path()).mkdir("rank.mlt"));
+        MessageBoxAnswerer boxes;
+        strides(StridesToFinish);
+        acceptTheName();
+        clock->tickAt(70);
+        QCOMPARE(boxes.texts, QStringList{"ファイル rank.mlt を作成できません."});
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        QVERIFY(shown(window->goalPose(0)));
+        QCOMPARE(window->rankingLines().line(30), std::string("1"));
+
+        // The next ranked race fails the same way, and only once.
+        window->onRetryClicked();
+        strides(StridesToFinish);
+        acceptTheName();
+        clock->tickAt(70);
+        QCOMPARE(boxes.texts.size(), 2);
+        QCOMPARE(boxes.texts[1], boxes.texts[0]);
+    }
+
+    // An error raised while the name dialog waits is shown over it; the
+    // dialog stays and the player's answer still enters the race.
+    void errorInsideTheNameDialog()
+    {
+        MessageBoxAnswerer boxes;
+        whenModalOpens<QDialog>([&](QDialog *dialog) {
+            for (int n = 1; n <= 2; ++n) {
+                QMetaObject::invokeMethod(window.get(), [] { guarded([] { throw EFOpenError("queued"); }); },
+                                          Qt::QueuedConnection);
+                QTRY_COMPARE(boxes.texts.size(), n);
+                QCOMPARE(QApplication::activeModalWidget(), dialog);
+            }
+            dialog->accept();
+        });
+        strides(StridesToFinish);
+        window->onClockTick();
+        QCOMPARE(boxes.texts, QStringList({"queued.", "queued."}));
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        QCOMPARE(window->rankingLines().line(30), std::string("1"));
+        QVERIFY(QFile::exists(folder->filePath("rank.mlt")));
     }
 };
 

@@ -7,122 +7,114 @@ class TestSelection : public QObject, RaceScreenFixture
 {
     Q_OBJECT
 
-    void runToTheFinish()
-    {
-        strides(80);
-        acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-    }
-
 private slots:
     void init() { openRaceScreen(); }
     void cleanup() { closeRaceScreen(); }
 
+    // The portraits stand on the bar in the order 0, 1, 4, 2, 3; each one
+    // chooses its own runner and closes the bar.
     void barOrder_data()
     {
-        QTest::addColumn<int>("button");
         QTest::addColumn<int>("runner");
+        QTest::addColumn<int>("left");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("Image20") << 20 << 0 << "ポルカさん";
-        QTest::newRow("Image21") << 21 << 1 << "嘆きの老人";
-        QTest::newRow("Image22") << 22 << 4 << "ナギ先生";
-        QTest::newRow("Image23") << 23 << 2 << "サスライの剣士";
-        QTest::newRow("Image24") << 24 << 3 << "ダイモン ゴロウ";
+        QTest::newRow("ポルカさん") << 0 << 32 << "ポルカさん";
+        QTest::newRow("嘆きの老人") << 1 << 104 << "嘆きの老人";
+        QTest::newRow("ナギ先生") << 4 << 176 << "ナギ先生";
+        QTest::newRow("サスライの剣士") << 2 << 248 << "サスライの剣士";
+        QTest::newRow("ダイモン ゴロウ") << 3 << 320 << "ダイモン ゴロウ";
     }
     void barOrder()
     {
-        QFETCH(int, button);
         QFETCH(int, runner);
+        QFETCH(int, left);
         QFETCH(QString, hint);
-        TImage *images[] = {form->Image20, form->Image21, form->Image22, form->Image23, form->Image24};
-        TImage *image = images[button - 20];
-        QCOMPARE(image->hint(), hint);
-        form->Image19Click();
-        QVERIFY(shown(form->Panel5));
-        QVERIFY(!shown(form->Panel4));
-        emit image->clicked();
-        QCOMPARE(form->race.runner, runner);
-        QVERIFY(!shown(form->Panel5));
-        QVERIFY(shown(form->Panel4));
-        for (int r = 0; r < 5; ++r) {
-            QCOMPARE(shown(form->frameA(r)), r == runner);
-            QVERIFY(!shown(form->frameB(r)));
+        PictureBox *portrait = window->portrait(runner);
+        QCOMPARE(portrait->x(), left);
+        QCOMPARE(portrait->hint(), hint);
+        window->onRunnerButtonClicked();
+        QVERIFY(shown(window->selectionBar()));
+        QVERIFY(!shown(window->toolbar()));
+        emit portrait->clicked();
+        QCOMPARE(race().runner, runner);
+        QVERIFY(!shown(window->selectionBar()));
+        QVERIFY(shown(window->toolbar()));
+        for (int r = 0; r < RunnerCount; ++r) {
+            QCOMPARE(shown(window->stanceFrame(r)), r == runner);
+            QVERIFY(!shown(window->strideFrame(r)));
         }
     }
 
     void choiceDuringARaceIsIgnoredButTheBarCloses()
     {
-        form->Panel1MouseMove();
-        form->Image19Click();
-        form->Image23Click();
-        QCOMPARE(form->race.runner, 0);
-        QVERIFY(shown(form->Panel4));
-        QVERIFY(!shown(form->Panel5));
-        QVERIFY(shown(form->Image2)); // mid-stride, untouched
-        QVERIFY(!shown(form->Image8));
+        window->onRedPadMoved();
+        window->onRunnerButtonClicked();
+        window->onPortraitClicked<2>();
+        QCOMPARE(race().runner, 0);
+        QVERIFY(shown(window->toolbar()));
+        QVERIFY(!shown(window->selectionBar()));
+        QVERIFY(shown(window->strideFrame(0))); // mid-stride, untouched
+        QVERIFY(!shown(window->stanceFrame(2)));
     }
 
     void anotherRunnerAfterAFinish()
     {
         runToTheFinish();
-        form->Image21Click();
-        QCOMPARE(form->race.runner, 1);
-        QVERIFY(!shown(form->Image14));
-        QVERIFY(shown(form->Image6));
-        QCOMPARE(form->Image6->x(), 24);
+        window->onPortraitClicked<1>();
+        QCOMPARE(race().runner, 1);
+        QVERIFY(!shown(window->goalPose(0)));
+        QVERIFY(shown(window->stanceFrame(1)));
+        QCOMPARE(window->stanceFrame(1)->x(), StartLeft);
         // Frozen until Retry.
         strides(1);
-        QCOMPARE(form->Image6->x(), 24);
+        QCOMPARE(window->stanceFrame(1)->x(), StartLeft);
     }
 
     void theSameRunnerAfterAFinishStandsAtTheGoal()
     {
         runToTheFinish();
-        form->Image20Click();
-        QVERIFY(!shown(form->Image14));
-        QVERIFY(shown(form->Image1));
-        QCOMPARE(form->Image1->x(), 504);
+        window->onPortraitClicked<0>();
+        QVERIFY(!shown(window->goalPose(0)));
+        QVERIFY(shown(window->stanceFrame(0)));
+        QCOMPARE(window->stanceFrame(0)->x(), GoalLeft);
     }
 
     void theSameRunnerTwiceChangesNothing()
     {
-        form->Image22Click();
-        form->Image22Click();
-        QCOMPARE(form->race.runner, 4);
-        QVERIFY(shown(form->Image12));
-        QCOMPARE(form->Image12->x(), 24);
-        QCOMPARE(form->race.started, 0);
+        window->onPortraitClicked<4>();
+        window->onPortraitClicked<4>();
+        QCOMPARE(race().runner, 4);
+        QVERIFY(shown(window->stanceFrame(4)));
+        QCOMPARE(window->stanceFrame(4)->x(), StartLeft);
+        QVERIFY(!race().started);
     }
 
     void everyRunnerRunsHisOwnRace_data()
     {
         QTest::addColumn<int>("runner");
-        QTest::addColumn<int>("redStep");
-        for (int r = 0; r < 5; ++r)
-            QTest::addRow("runner %d", r) << r << (r == 2 ? 5 : 3);
+        for (int r = 0; r < RunnerCount; ++r)
+            QTest::addRow("runner %d", r) << r;
     }
     void everyRunnerRunsHisOwnRace()
     {
         QFETCH(int, runner);
-        QFETCH(int, redStep);
-        form->race.runner = runner;
-        form->Image27Click();
-        form->Panel1MouseMove();
-        QCOMPARE(form->frameA(runner)->x(), 24 + redStep);
-        QCOMPARE(form->frameB(runner)->x(), 24 + redStep);
-        QVERIFY(shown(form->frameB(runner)));
-        form->Panel2MouseMove();
-        QCOMPARE(form->frameA(runner)->x(), 30);
-        strides(79);
-        QCOMPARE(form->frameA(runner)->x(), 504);
+        emit window->portrait(runner)->clicked();
+        window->onRedPadMoved();
+        const int redStep = RunnerRoster[runner].redStep;
+        QCOMPARE(window->stanceFrame(runner)->x(), StartLeft + redStep);
+        QCOMPARE(window->strideFrame(runner)->x(), StartLeft + redStep);
+        QVERIFY(shown(window->strideFrame(runner)));
+        window->onBluePadMoved();
+        QCOMPARE(window->stanceFrame(runner)->x(), StartLeft + StrideLength);
+        strides(StridesToFinish - 1);
+        QCOMPARE(window->stanceFrame(runner)->x(), GoalLeft);
         acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(form->race.stridePhase, 10);
-        for (int r = 0; r < 5; ++r)
-            QCOMPARE(shown(form->goalPose(r)), r == runner);
-        QCOMPARE(form->goalPose(runner)->x(), 504);
-        QVERIFY(!shown(form->frameA(runner)));
+        window->onClockTick();
+        QCOMPARE(race().stridePhase, StridePhase::Finished);
+        for (int r = 0; r < RunnerCount; ++r)
+            QCOMPARE(shown(window->goalPose(r)), r == runner);
+        QCOMPARE(window->goalPose(runner)->x(), GoalLeft);
+        QVERIFY(!shown(window->stanceFrame(runner)));
     }
 };
 

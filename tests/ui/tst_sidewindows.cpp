@@ -1,7 +1,8 @@
-#include "core/exception.h"
 #include "racescreen.h"
-#include "ui/tform2.h"
-#include "ui/tform3.h"
+
+#include "core/exception.h"
+#include "ui/rankingwindow.h"
+#include "ui/versionwindow.h"
 
 #include <QFile>
 #include <QTest>
@@ -11,8 +12,8 @@ class TestSideWindows : public QObject, RaceScreenFixture
 {
     Q_OBJECT
 
-    std::unique_ptr<TForm2> ranking;
-    std::unique_ptr<TForm3> version;
+    std::unique_ptr<RankingWindow> ranking;
+    std::unique_ptr<VersionWindow> version;
 
     void writeRankingFile(const QByteArray &bytes)
     {
@@ -25,10 +26,9 @@ private slots:
     void init()
     {
         openRaceScreen();
-        ranking = std::make_unique<TForm2>(form.get());
-        version = std::make_unique<TForm3>(form.get());
-        form->Form2 = ranking.get();
-        form->Form3 = version.get();
+        ranking = std::make_unique<RankingWindow>(window.get());
+        version = std::make_unique<VersionWindow>(window.get());
+        window->attachSideWindows(ranking.get(), version.get());
     }
     void cleanup()
     {
@@ -40,16 +40,16 @@ private slots:
     void builtInTableWithoutAFile()
     {
         try {
-            form->FormCreate();
+            window->loadRanking();
             QFAIL("no error without rank.mlt");
         } catch (const EFOpenError &error) {
             QCOMPARE(QString::fromUtf8(error.what()), QString("ファイル rank.mlt は開けません"));
         }
-        form->Image28Click();
+        window->onRankingClicked();
         QVERIFY(ranking->isVisible());
-        for (int k = 0; k < 10; ++k) {
-            QCOMPARE(ranking->nameLabels()[k]->caption(), QString("名前なし"));
-            QCOMPARE(ranking->timeLabels()[k]->caption(), QString("50.0秒"));
+        for (int k = 0; k < RankingPlaces; ++k) {
+            QCOMPARE(ranking->nameLabel(k)->text(), QString("名前なし"));
+            QCOMPARE(ranking->timeLabel(k)->text(), QString("50.0秒"));
         }
     }
 
@@ -66,60 +66,58 @@ private slots:
         for (int k = 0; k < 10; ++k)
             file += QByteArray::number(seconds[k].toInt() * 10 + tenths[k].toInt()) + "\r\n";
         writeRankingFile(file);
-        form->FormCreate();
-        form->Image28Click();
-        QCOMPARE(ranking->Label12->caption(), QString("<b>Bold</b>"));
-        QCOMPARE(ranking->Label13->caption(), QString());
-        QCOMPARE(ranking->Label14->caption(), QString("名前なし"));
-        QCOMPARE(ranking->Label22->caption(), QString("12.3秒"));
-        QCOMPARE(ranking->Label23->caption(), QString("13.0秒"));
+        window->loadRanking();
+        window->onRankingClicked();
+        QCOMPARE(ranking->nameLabel(0)->text(), QString("<b>Bold</b>"));
+        QCOMPARE(ranking->nameLabel(1)->text(), QString());
+        QCOMPARE(ranking->nameLabel(2)->text(), QString("名前なし"));
+        QCOMPARE(ranking->timeLabel(0)->text(), QString("12.3秒"));
+        QCOMPARE(ranking->timeLabel(1)->text(), QString("13.0秒"));
     }
 
     void aFinishWhileTheWindowIsOpenShowsOnTheNextClick()
     {
-        form->Image28Click();
-        strides(80);
-        acceptTheName();
-        form->Timer1Timer();
-        QCOMPARE(ranking->Label22->caption(), QString("50.0秒"));
-        form->Image28Click();
-        QCOMPARE(ranking->Label22->caption(), QString("0.1秒"));
-        QCOMPARE(ranking->Label12->caption(), QString("名前なし"));
-        QCOMPARE(ranking->Label23->caption(), QString("50.0秒"));
+        window->onRankingClicked();
+        runToTheFinish();
+        QCOMPARE(ranking->timeLabel(0)->text(), QString("50.0秒"));
+        window->onRankingClicked();
+        QCOMPARE(ranking->timeLabel(0)->text(), QString("0.1秒"));
+        QCOMPARE(ranking->nameLabel(0)->text(), QString("名前なし"));
+        QCOMPARE(ranking->timeLabel(1)->text(), QString("50.0秒"));
         QVERIFY(QFile::exists(folder->filePath("rank.mlt")));
     }
 
     void okAndCloseBoxHide()
     {
-        form->Image28Click();
-        emit ranking->Image1->clicked();
+        window->onRankingClicked();
+        emit ranking->okButton()->clicked();
         QVERIFY(!ranking->isVisible());
-        form->Image28Click();
+        window->onRankingClicked();
         QVERIFY(ranking->isVisible());
         ranking->close();
         QVERIFY(!ranking->isVisible());
-        form->Image28Click();
+        window->onRankingClicked();
         QVERIFY(ranking->isVisible());
 
-        form->Image30Click();
+        window->onVersionClicked();
         QVERIFY(version->isVisible());
-        form->Image30Click();
+        window->onVersionClicked();
         QVERIFY(version->isVisible());
-        emit version->Image1->clicked();
+        emit version->okButton()->clicked();
         QVERIFY(!version->isVisible());
-        form->Image30Click();
+        window->onVersionClicked();
         version->close();
         QVERIFY(!version->isVisible());
     }
 
     void minimisingTakesTheSideWindowsAlong()
     {
-        form->show();
-        form->Image30Click();
-        form->setWindowState(Qt::WindowMinimized);
+        window->show();
+        window->onVersionClicked();
+        window->setWindowState(Qt::WindowMinimized);
         QVERIFY(!version->isVisible());
         QVERIFY(!ranking->isVisible());
-        form->setWindowState(Qt::WindowNoState);
+        window->setWindowState(Qt::WindowNoState);
         QVERIFY(version->isVisible());
         QVERIFY(!ranking->isVisible());
     }

@@ -1,0 +1,41 @@
+#include "app/game.h"
+
+#include "ui/errorbox.h"
+#include "ui/hintstyle.h"
+#include "ui/layout.h"
+#include "ui/racewindow.h"
+#include "ui/rankingwindow.h"
+#include "ui/versionwindow.h"
+
+#include <QApplication>
+
+Game::Game(MusicService::Output musicOutput) : m_music(musicOutput)
+{
+    QApplication::setWindowIcon(QIcon(artwork("icon")));
+    QApplication::setStyle(new HintStyle);
+}
+
+Game::~Game() = default;
+
+int Game::run()
+{
+    try {
+        m_raceWindow = std::make_unique<RaceWindow>(m_music, m_help);
+    } catch (const Exception &error) {
+        showFatalErrorBox(error);
+        return 1;
+    }
+    guarded([this] { m_raceWindow->loadRanking(); });
+    m_rankingWindow = std::make_unique<RankingWindow>(m_raceWindow.get());
+    m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
+    m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());
+
+    m_raceWindow->show();
+    const int exitCode = QApplication::exec();
+
+    m_versionWindow.reset();
+    m_rankingWindow.reset();
+    m_raceWindow.reset();
+    m_help.quit();
+    return exitCode;
+}
