@@ -1,0 +1,66 @@
+#include "app/commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+// The options QGuiApplication and QApplication take for themselves.
+const char *const QtOptionsWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                          "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+                                          "session", "display", "geometry", "style", "stylesheet"};
+const char *const QtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
+
+std::optional<int> answerCommandLine(int argc, char **argv)
+{
+    const QCoreApplication commandLine(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(MILTA_VERSION));
+
+    QCommandLineParser parser;
+    // Qt's options are written with one dash: "-style fusion".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "ミルタ100ｍ走: a 100-metre dash. Sweep the mouse pointer back and forth across the red and the blue\n"
+        "pad to run. The ranking (rank.mlt) and the tunes (100m.mid, goal.mid) are kept in the working directory."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    for (const char *name : QtOptionsWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : QtFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        print(stderr, QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                     QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr, QStringLiteral("%1: the game takes no file or other argument: %2\n")
+                          .arg(QCoreApplication::applicationName(), parser.positionalArguments().join(' ')));
+        return 2;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <optional>
+
+// Reads the command line before any window-system connection is made, so that
+// it answers without a display. --help and --version print and end the
+// program; an option the game does not know is refused by name. Qt's own
+// options (-style, -platform, ...) pass on to the application object.
+// Returns the exit code when the program ends here, nothing when the game is
+// to start.
+std::optional<int> answerCommandLine(int argc, char **argv);
