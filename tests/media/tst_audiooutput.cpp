@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "media/mediaplayer.h"
+#include "media/tuneplayer.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ struct OutputCounts {
     std::atomic<int> open{0};
 };
 
-class RenderingThread : public MidiService::AudioOutput
+class RenderingThread : public MusicService::AudioOutput
 {
 public:
-    RenderingThread(OutputCounts &counts, MidiService::RenderBlock render)
+    RenderingThread(OutputCounts &counts, MusicService::RenderBlock render)
         : m_counts(counts), m_thread([this, render = std::move(render)] {
               std::vector<float> left(1024), right(1024);
               while (!m_stopping) {
@@ -57,13 +57,12 @@ class TestAudioOutput : public QObject
     Q_OBJECT
 
     OutputCounts m_counts;
-    std::shared_ptr<MidiService> m_service;
+    std::unique_ptr<MusicService> m_service;
 
-    std::unique_ptr<TMediaPlayer> openPlayer(const char *name)
+    std::unique_ptr<TunePlayer> openPlayer(const char *name)
     {
-        auto player = std::make_unique<TMediaPlayer>(nullptr, m_service);
-        player->FileName = QStringLiteral(MILTA_DATA_DIR "/") + QString::fromLatin1(name);
-        player->Open();
+        auto player = std::make_unique<TunePlayer>(*m_service, QStringLiteral(MILTA_DATA_DIR "/") + name);
+        player->open();
         return player;
     }
 
@@ -71,11 +70,9 @@ private slots:
     void init()
     {
         m_counts.opened = 0;
-        m_service = std::make_shared<MidiService>(
-            MidiService::Output::AudioDevice, MidiService::defaultSoundFont,
-            [this](fluid_settings_t *, MidiService::RenderBlock render) {
-                return std::make_unique<RenderingThread>(m_counts, std::move(render));
-            });
+        m_service = std::make_unique<MusicService>([this](MusicService::RenderBlock render) {
+            return std::make_unique<RenderingThread>(m_counts, std::move(render));
+        });
     }
     void cleanup()
     {
@@ -86,9 +83,9 @@ private slots:
     void noOutputUntilPlay()
     {
         auto race = openPlayer("100m.mid");
-        race->Rewind();
+        race->rewind();
         QCOMPARE(m_counts.opened.load(), 0);
-        race->Play();
+        race->play();
         QCOMPARE(m_counts.open.load(), 1);
     }
 
@@ -106,18 +103,18 @@ private slots:
     {
         QFETCH(QString, how);
         auto race = openPlayer("100m.mid");
-        race->Play();
+        race->play();
         QCOMPARE(m_counts.open.load(), 1);
         if (how == "stop")
-            race->Stop();
+            race->stop();
         else if (how == "rewind")
-            race->Rewind();
+            race->rewind();
         else if (how == "reopen")
-            race->Open();
+            race->open();
         else
             race = openPlayer("goal.mid");
         QCOMPARE(m_counts.open.load(), 0);
-        race->Play();
+        race->play();
         QCOMPARE(m_counts.open.load(), 1);
         QCOMPARE(m_counts.opened.load(), 2);
     }
@@ -128,20 +125,20 @@ private slots:
     {
         auto race = openPlayer("100m.mid");
         auto goal = openPlayer("goal.mid");
-        race->Rewind();
-        goal->Rewind();
-        race->Play();
-        race->Stop();
-        race->Play();
+        race->rewind();
+        goal->rewind();
+        race->play();
+        race->stop();
+        race->play();
         QCOMPARE(m_counts.opened.load(), 2);
-        goal->Play(); // takes the synth from the race tune
-        goal->Stop();
-        goal->Play();
-        race->Stop();
-        race->Rewind();
+        goal->play(); // takes the synth from the race tune
+        goal->stop();
+        goal->play();
+        race->stop();
+        race->rewind();
         QCOMPARE(m_counts.open.load(), 1);
         QCOMPARE(m_counts.opened.load(), 3);
-        goal->Stop();
+        goal->stop();
         QCOMPARE(m_counts.open.load(), 0);
     }
 
@@ -150,32 +147,30 @@ private slots:
     void closedAfterASongEndsByItself()
     {
         auto goal = openPlayer("goal.mid");
-        goal->Play();
+        goal->play();
         QTRY_COMPARE_WITH_TIMEOUT(m_counts.open.load(), 0, 10000);
-        QVERIFY(goal->Length() > 0);
-        QVERIFY(goal->Position() >= goal->Length());
-        goal->Play();
+        QVERIFY(goal->length() > 0);
+        QVERIFY(goal->position() >= goal->length());
+        goal->play();
         QCOMPARE(m_counts.open.load(), 1);
-        QTRY_VERIFY(goal->Position() > 0);
-        QVERIFY(goal->Position() < goal->Length());
+        QTRY_VERIFY(goal->position() > 0);
+        QVERIFY(goal->position() < goal->length());
     }
 
     // A sound card that cannot be opened leaves the songs silent and still
     // under the players' control.
     void noDevice()
     {
-        m_service = std::make_shared<MidiService>(
-            MidiService::Output::AudioDevice, MidiService::defaultSoundFont,
-            [this](fluid_settings_t *, MidiService::RenderBlock) {
-                ++m_counts.opened;
-                return std::unique_ptr<MidiService::AudioOutput>();
-            });
+        m_service = std::make_unique<MusicService>([this](MusicService::RenderBlock) {
+            ++m_counts.opened;
+            return std::unique_ptr<MusicService::AudioOutput>();
+        });
         auto race = openPlayer("100m.mid");
-        race->Play();
-        race->Stop();
-        race->Play();
+        race->play();
+        race->stop();
+        race->play();
         QCOMPARE(m_counts.opened.load(), 2);
-        QCOMPARE(race->Position(), 0);
+        QCOMPARE(race->position(), 0);
     }
 };
 

@@ -1,0 +1,430 @@
+#include "media/musicservice.h"
+
+#include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <fluidsynth.h>
+
+#include <QObject>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// FluidSynth and the forty libraries it pulls in cost the start-up about ten
+// milliseconds and four megabytes when the program is linked with them, so
+// the synth's thread opens them itself, the first time it runs.
+#define MILTA_FLUID_FUNCTIONS(F) \
+    F(delete_fluid_audio_driver) \
+    F(delete_fluid_player) \
+    F(delete_fluid_settings) \
+    F(delete_fluid_synth) \
+    F(fluid_player_add_mem) \
+    F(fluid_player_get_current_tick) \
+    F(fluid_player_get_status) \
+    F(fluid_player_get_total_ticks) \
+    F(fluid_player_play) \
+    F(fluid_player_seek) \
+    F(fluid_player_set_loop) \
+    F(fluid_player_stop) \
+    F(fluid_set_log_function) \
+    F(fluid_settings_setint) \
+    F(fluid_settings_setnum) \
+    F(fluid_synth_all_sounds_off) \
+    F(fluid_synth_sfload) \
+    F(fluid_synth_write_float) \
+    F(new_fluid_audio_driver2) \
+    F(new_fluid_player) \
+    F(new_fluid_settings) \
+    F(new_fluid_synth) \
+    F(snd_lib_error_set_handler)
+
+struct FluidLibrary
+{
+#define MILTA_DECLARE(name) decltype(&::name) name = nullptr;
+    MILTA_FLUID_FUNCTIONS(MILTA_DECLARE)
+#undef MILTA_DECLARE
+    bool loaded = false;
+};
+
+// ALSA reports a missing sound card on stderr; the game stays quiet instead.
+void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+
+// The libraries stay open for the life of the program; a missing one leaves
+// the game silent, as a missing sound card does.
+FluidLibrary openFluidLibrary()
+{
+    FluidLibrary library;
+    void *fluidsynth = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
+    void *alsa = fluidsynth ? dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (!alsa)
+        return library;
+    library.loaded = true;
+#define MILTA_RESOLVE(name)                                                                \
+    library.name = reinterpret_cast<decltype(&::name)>(                                    \
+        dlsym(std::string_view(#name).starts_with("snd_") ? alsa : fluidsynth, #name));   \
+    library.loaded = library.loaded && library.name;
+    MILTA_FLUID_FUNCTIONS(MILTA_RESOLVE)
+#undef MILTA_RESOLVE
+    if (!library.loaded)
+        return library;
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+        library.fluid_set_log_function(level, nullptr, nullptr);
+    library.snd_lib_error_set_handler(ignoreAlsaError);
+    return library;
+}
+
+// Called first on the synth's thread; every later caller finds it open.
+const FluidLibrary &fluid()
+{
+    static const FluidLibrary library = openFluidLibrary();
+    return library;
+}
+
+// The sound card through FluidSynth's audio driver.
+class FluidOutput : public MusicService::AudioOutput
+{
+public:
+    explicit FluidOutput(MusicService::RenderBlock render) : m_render(std::move(render)) {}
+    ~FluidOutput() override
+    {
+        if (m_driver)
+            fluid().delete_fluid_audio_driver(m_driver);
+    }
+    bool open(fluid_settings_t *settings)
+    {
+        m_driver = fluid().new_fluid_audio_driver2(settings, renderBlock, this);
+        return m_driver != nullptr;
+    }
+
+private:
+    static int renderBlock(void *data, int frames, int, float *[], int outputs, float *out[]) noexcept
+    {
+        if (outputs >= 2)
+            static_cast<FluidOutput *>(data)->m_render(out[0], out[1], frames);
+        return FLUID_OK;
+    }
+
+    MusicService::RenderBlock m_render;
+    fluid_audio_driver_t *m_driver = nullptr;
+};
+
+std::unique_ptr<MusicService::AudioOutput> openSoundCard(fluid_settings_t *settings, MusicService::RenderBlock render)
+{
+    auto output = std::make_unique<FluidOutput>(std::move(render));
+    if (!output->open(settings))
+        return nullptr;
+    return output;
+}
+
+} // namespace
+
+struct MusicService::Private
+{
+    struct Song {
+        std::string bytes;
+        fluid_player_t *player = nullptr; // only while it plays or has ended
+        int tick = 0;                     // where the player started, or stopped
+        int length = 0;                   // known once it has played
+    };
+
+    Private(OutputOpener openOutput, std::string soundFont)
+        : openOutput(std::move(openOutput)), soundFont(std::move(soundFont))
+    {
+    }
+
+    void loadSynth() noexcept;
+    void waitForSynth();
+    void renderFromOutput(float *left, float *right, int frames) noexcept;
+    bool sounding() const;
+    void openOutputIfClosed();
+    void queueSilenceCheck();
+    void closeIfSilent() noexcept;
+    Song *find(SongId id);
+    const Song *find(SongId id) const;
+    int positionOf(const Song &song) const;
+    void dropPlayer(Song &song);
+
+    const OutputOpener openOutput; // empty: Output::Manual
+    const std::string soundFont;
+    // The thread that made the service runs the checks the output's thread
+    // queues.
+    QObject homeThread;
+
+    // The output's thread renders under this lock, which also guards every
+    // change to the players: FluidSynth keeps its players in lists that it
+    // does not lock itself.
+    mutable std::mutex lock;
+    fluid_settings_t *settings = nullptr;
+    fluid_synth_t *synth = nullptr;
+    std::map<SongId, Song> songs;
+    SongId current = 0;             // the song that has the player, 0 for none
+    bool silenceReported = false;   // by the output's thread, since the last play
+
+    // The service's own thread only.
+    std::unique_ptr<AudioOutput> audio;
+    SongId nextId = 1;
+    bool prepared = false;
+    std::thread loader; // makes the settings and synth; joined before use
+};
+
+// The sound card's driver opens on the settings, made by the time a song
+// plays.
+MusicService::MusicService(Output output, std::string soundFont)
+    : MusicService(output == Output::Manual ? OutputOpener()
+                                            : OutputOpener([this](RenderBlock render) {
+                                                  return openSoundCard(d->settings, std::move(render));
+                                              }),
+                   std::move(soundFont))
+{
+}
+
+MusicService::MusicService(OutputOpener openOutput, std::string soundFont)
+    : d(std::make_unique<Private>(std::move(openOutput), std::move(soundFont)))
+{
+}
+
+MusicService::~MusicService()
+{
+    if (d->loader.joinable())
+        d->loader.join();
+    // The output's thread takes the lock, so it must be gone before the
+    // players and the synth, and it is stopped without holding the lock.
+    d->audio.reset();
+    for (auto &[id, song] : d->songs)
+        if (song.player)
+            fluid().delete_fluid_player(song.player);
+    if (d->synth)
+        fluid().delete_fluid_synth(d->synth);
+    if (d->settings)
+        fluid().delete_fluid_settings(d->settings);
+}
+
+void MusicService::prepare()
+{
+    if (d->prepared)
+        return;
+    d->prepared = true;
+    try {
+        d->loader = std::thread(&Private::loadSynth, d.get());
+    } catch (const std::system_error &) { // made at once then
+        d->loadSynth();
+    }
+}
+
+void MusicService::Private::loadSynth() noexcept
+{
+    if (!fluid().loaded)
+        return;
+    settings = fluid().new_fluid_settings();
+    if (!settings)
+        return;
+    fluid().fluid_settings_setint(settings, "synth.lock-memory", 0);
+    // Sample data is read when a preset is first chosen on a channel, so
+    // only the instruments the tunes use come into memory.
+    fluid().fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    // Without reverb and chorus a stopped song falls silent at once.
+    fluid().fluid_settings_setint(settings, "synth.reverb.active", 0);
+    fluid().fluid_settings_setint(settings, "synth.chorus.active", 0);
+    // The game's tunes peak at about half of full scale with this gain.
+    fluid().fluid_settings_setnum(settings, "synth.gain", 0.5);
+    synth = fluid().new_fluid_synth(settings);
+    if (!synth)
+        return;
+    fluid().fluid_synth_sfload(synth, soundFont.c_str(), 1); // no soundfont: silence
+}
+
+// Only the service's own thread waits, and never under the lock.
+void MusicService::Private::waitForSynth()
+{
+    if (!prepared) {
+        prepared = true;
+        loadSynth();
+    } else if (loader.joinable()) {
+        loader.join();
+    }
+}
+
+void MusicService::Private::renderFromOutput(float *left, float *right, int frames) noexcept
+{
+    bool silenceFound = false;
+    {
+        std::lock_guard guard(lock);
+        fluid().fluid_synth_write_float(synth, frames, left, 0, 1, right, 0, 1);
+        if (!silenceReported && !sounding())
+            silenceReported = silenceFound = true;
+    }
+    // The output cannot close itself from its own thread.
+    if (silenceFound)
+        queueSilenceCheck();
+}
+
+// A song that has ended sounds on until FluidSynth's grace after its last
+// event is over: the release of its last notes.
+bool MusicService::Private::sounding() const
+{
+    const auto playing = songs.find(current);
+    return playing != songs.end() && playing->second.player
+        && fluid().fluid_player_get_status(playing->second.player) != FLUID_PLAYER_DONE;
+}
+
+void MusicService::Private::openOutputIfClosed()
+{
+    if (openOutput && !audio)
+        audio = openOutput([this](float *left, float *right, int frames) { renderFromOutput(left, right, frames); });
+}
+
+void MusicService::Private::queueSilenceCheck()
+{
+    QMetaObject::invokeMethod(&homeThread, [this] { closeIfSilent(); }, Qt::QueuedConnection);
+}
+
+// The output is closed without the lock: its thread takes the lock for each
+// block. Only this thread starts songs, so nothing starts in between.
+void MusicService::Private::closeIfSilent() noexcept
+{
+    if (!audio)
+        return;
+    {
+        std::lock_guard guard(lock);
+        if (sounding())
+            return;
+    }
+    audio.reset();
+}
+
+void MusicService::render(float *left, float *right, int frames)
+{
+    d->waitForSynth();
+    std::lock_guard guard(d->lock);
+    if (d->synth) {
+        fluid().fluid_synth_write_float(d->synth, frames, left, 0, 1, right, 0, 1);
+    } else {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+    }
+}
+
+MusicService::Private::Song *MusicService::Private::find(SongId id)
+{
+    auto found = songs.find(id);
+    return found == songs.end() ? nullptr : &found->second;
+}
+
+const MusicService::Private::Song *MusicService::Private::find(SongId id) const
+{
+    auto found = songs.find(id);
+    return found == songs.end() ? nullptr : &found->second;
+}
+
+// A player started at a kept position shows its old tick until it first runs.
+int MusicService::Private::positionOf(const Song &song) const
+{
+    return song.player ? std::max(song.tick, fluid().fluid_player_get_current_tick(song.player)) : song.tick;
+}
+
+// Keeps the position and length of the song, ends its player and cuts every
+// note it left sounding, without a release tail.
+void MusicService::Private::dropPlayer(Song &song)
+{
+    if (!song.player)
+        return;
+    song.tick = positionOf(song);
+    song.length = std::max(song.length, fluid().fluid_player_get_total_ticks(song.player));
+    fluid().fluid_player_stop(song.player);
+    fluid().delete_fluid_player(song.player);
+    song.player = nullptr;
+    fluid().fluid_synth_all_sounds_off(synth, -1);
+    current = 0;
+}
+
+MusicService::SongId MusicService::addSong(std::string bytes)
+{
+    std::lock_guard guard(d->lock);
+    const SongId id = d->nextId++;
+    d->songs[id].bytes = std::move(bytes);
+    return id;
+}
+
+void MusicService::removeSong(SongId id)
+{
+    {
+        std::lock_guard guard(d->lock);
+        if (Private::Song *song = d->find(id)) {
+            d->dropPlayer(*song);
+            d->songs.erase(id);
+        }
+    }
+    d->closeIfSilent();
+}
+
+// A fresh player, never a seek back to 0: FluidSynth 2.3 skips the first
+// note after a very short play when an old player is sought back.
+void MusicService::rewind(SongId id)
+{
+    {
+        std::lock_guard guard(d->lock);
+        if (Private::Song *song = d->find(id)) {
+            d->dropPlayer(*song);
+            song->tick = 0;
+        }
+    }
+    d->closeIfSilent();
+}
+
+void MusicService::play(SongId id)
+{
+    d->waitForSynth();
+    // Only this thread changes the list of songs: no lock needed to read it.
+    if (!d->synth || !d->songs.contains(id))
+        return;
+    d->openOutputIfClosed();
+    std::lock_guard guard(d->lock);
+    Private::Song &song = *d->find(id);
+    d->silenceReported = false;
+    if (d->current != id) {
+        if (Private::Song *other = d->find(d->current))
+            d->dropPlayer(*other);
+        song.player = fluid().new_fluid_player(d->synth);
+        if (!song.player)
+            return;
+        fluid().fluid_player_set_loop(song.player, 1);
+        fluid().fluid_player_add_mem(song.player, song.bytes.data(), song.bytes.size());
+        // A seek replays the song's own instruments and controllers up to
+        // where it stopped, without its notes.
+        if (song.tick > 0)
+            fluid().fluid_player_seek(song.player, song.tick);
+        d->current = id;
+    }
+    fluid().fluid_player_play(song.player);
+}
+
+void MusicService::stop(SongId id)
+{
+    {
+        std::lock_guard guard(d->lock);
+        if (Private::Song *song = d->find(id))
+            d->dropPlayer(*song);
+    }
+    d->closeIfSilent();
+}
+
+int MusicService::position(SongId id) const
+{
+    std::lock_guard guard(d->lock);
+    const Private::Song *song = d->find(id);
+    return song ? d->positionOf(*song) : 0;
+}
+
+int MusicService::length(SongId id) const
+{
+    std::lock_guard guard(d->lock);
+    const Private::Song *song = d->find(id);
+    if (!song)
+        return 0;
+    return song->player ? std::max(song->length, fluid().fluid_player_get_total_ticks(song->player)) : song->length;
+}
