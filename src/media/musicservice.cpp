@@ -3,10 +3,13 @@
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
 #include <fluidsynth.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
-#include <QObject>
+#include <QSocketNotifier>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -132,17 +135,16 @@ struct MusicService::Private
         int length = 0;                   // known once it has played
     };
 
-    Private(OutputOpener openOutput, std::string soundFont)
-        : openOutput(std::move(openOutput)), soundFont(std::move(soundFont))
-    {
-    }
+    Private(OutputOpener openOutput, std::string soundFont);
+    ~Private();
 
     void loadSynth() noexcept;
     void waitForSynth();
     void renderFromOutput(float *left, float *right, int frames) noexcept;
     bool sounding() const;
     void openOutputIfClosed();
-    void queueSilenceCheck();
+    void queueSilenceCheck() noexcept;
+    void closeLaterIfSilent();
     void closeIfSilent() noexcept;
     Song *find(SongId id);
     const Song *find(SongId id) const;
@@ -151,9 +153,11 @@ struct MusicService::Private
 
     const OutputOpener openOutput; // empty: Output::Manual
     const std::string soundFont;
-    // The thread that made the service runs the checks the output's thread
-    // queues.
-    QObject homeThread;
+    // A silence check is queued by a write to this event counter, which the
+    // thread that made the service reads once its current event is done: the
+    // output's thread neither allocates nor takes the toolkit's locks.
+    int silenceChecks = -1;
+    std::unique_ptr<QSocketNotifier> silenceCheckDue;
 
     // The output's thread renders under this lock, which also guards every
     // change to the players: FluidSynth keeps its players in lists that it
@@ -186,6 +190,30 @@ MusicService::MusicService(Output output, std::string soundFont)
 MusicService::MusicService(OutputOpener openOutput, std::string soundFont)
     : d(std::make_unique<Private>(std::move(openOutput), std::move(soundFont)))
 {
+}
+
+MusicService::Private::Private(OutputOpener openOutput, std::string soundFont)
+    : openOutput(std::move(openOutput)), soundFont(std::move(soundFont))
+{
+    if (!this->openOutput)
+        return;
+    // Without it an output stays open until the game ends.
+    silenceChecks = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (silenceChecks < 0)
+        return;
+    silenceCheckDue = std::make_unique<QSocketNotifier>(silenceChecks, QSocketNotifier::Read);
+    QObject::connect(silenceCheckDue.get(), &QSocketNotifier::activated, [this] {
+        std::uint64_t queued = 0;
+        if (read(silenceChecks, &queued, sizeof queued) > 0)
+            closeIfSilent();
+    });
+}
+
+MusicService::Private::~Private()
+{
+    silenceCheckDue.reset();
+    if (silenceChecks >= 0)
+        close(silenceChecks);
 }
 
 MusicService::~MusicService()
@@ -278,9 +306,22 @@ void MusicService::Private::openOutputIfClosed()
         audio = openOutput([this](float *left, float *right, int frames) { renderFromOutput(left, right, frames); });
 }
 
-void MusicService::Private::queueSilenceCheck()
+// The check runs once the event being handled is done, so that a play later
+// in the same handler finds the output still open.
+void MusicService::Private::queueSilenceCheck() noexcept
 {
-    QMetaObject::invokeMethod(&homeThread, [this] { closeIfSilent(); }, Qt::QueuedConnection);
+    if (silenceChecks < 0)
+        return;
+    // Fails only when the counter is full: a check is due anyway.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(silenceChecks, &one, sizeof one);
+}
+
+// After a stop, rewind or removal on the service's own thread.
+void MusicService::Private::closeLaterIfSilent()
+{
+    if (audio)
+        queueSilenceCheck();
 }
 
 // The output is closed without the lock: its thread takes the lock for each
@@ -359,7 +400,7 @@ void MusicService::removeSong(SongId id)
             d->songs.erase(id);
         }
     }
-    d->closeIfSilent();
+    d->closeLaterIfSilent();
 }
 
 // A fresh player, never a seek back to 0: FluidSynth 2.3 skips the first
@@ -373,7 +414,7 @@ void MusicService::rewind(SongId id)
             song->tick = 0;
         }
     }
-    d->closeIfSilent();
+    d->closeLaterIfSilent();
 }
 
 void MusicService::play(SongId id)
@@ -410,7 +451,7 @@ void MusicService::stop(SongId id)
         if (Private::Song *song = d->find(id))
             d->dropPlayer(*song);
     }
-    d->closeIfSilent();
+    d->closeLaterIfSilent();
 }
 
 int MusicService::position(SongId id) const

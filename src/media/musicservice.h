@@ -21,10 +21,12 @@
 // and waits for it.
 //
 // The audio output's thread wakes the program every block, even to render
-// silence, so the output exists only while a song can sound: a play opens it,
-// a stop, rewind or removal that leaves nothing sounding closes it. A song
-// that ends by itself is noticed on the output's thread, which cannot close
-// its own output: it queues the check on the thread that made the service.
+// silence, so the output exists only while a song can sound: a play opens it;
+// once the event being handled is done, a check queued by a stop, rewind or
+// removal closes it if nothing sounds. A stop followed by a play in the same
+// handler (the finish: race tune stopped, goal tune played) therefore keeps
+// the one output. A song that ends by itself is noticed on the output's
+// thread, which queues the same check.
 class MusicService
 {
 public:
