@@ -6,11 +6,16 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -18,6 +23,12 @@
 #include <thread>
 
 namespace {
+
+// A default run prints nothing: the service logs below the critical level,
+// which is where these categories start.
+Q_LOGGING_CATEGORY(soundLog, "milta100m.sound", QtCriticalMsg)
+Q_LOGGING_CATEGORY(fluidSynthLog, "milta100m.sound.fluidsynth", QtCriticalMsg)
+Q_LOGGING_CATEGORY(alsaLog, "milta100m.sound.alsa", QtCriticalMsg)
 
 // FluidSynth and the forty libraries it pulls in cost the start-up about ten
 // milliseconds and four megabytes when the program is linked with them, so
@@ -36,17 +47,20 @@ namespace {
     F(fluid_player_set_loop) \
     F(fluid_player_stop) \
     F(fluid_set_log_function) \
+    F(fluid_settings_copystr) \
     F(fluid_settings_setint) \
     F(fluid_settings_setnum) \
     F(fluid_synth_all_sounds_off) \
     F(fluid_synth_sfload) \
     F(fluid_synth_write_float) \
+    F(fluid_version_str) \
     F(new_fluid_audio_driver2) \
     F(new_fluid_player) \
     F(new_fluid_settings) \
     F(new_fluid_synth) \
     F(snd_card_next) \
-    F(snd_lib_error_set_handler)
+    F(snd_lib_error_set_handler) \
+    F(snd_strerror)
 
 struct FluidLibrary
 {
@@ -56,8 +70,24 @@ struct FluidLibrary
     bool loaded = false;
 };
 
-// ALSA reports a missing sound card on stderr; the game stays quiet instead.
-void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+// What goes wrong while a FluidSynth audio driver opens, for the log line
+// that says why there is no output. Set only on the thread that opens it.
+thread_local std::string *driverErrors = nullptr;
+
+// FluidSynth and ALSA call these on whatever thread logs. FluidSynth's debug
+// level is left out: it traces every preset and sample a song takes up, some
+// hundred lines a race, and never says why there is no sound.
+void logFluidSynth(int level, const char *message, void *) noexcept
+{
+    if (level <= FLUID_ERR && driverErrors)
+        *driverErrors = message;
+    if (level <= FLUID_WARN)
+        qCWarning(fluidSynthLog, "%s", message);
+    else
+        qCInfo(fluidSynthLog, "%s", message);
+}
+
+void logAlsa(const char *file, int line, const char *function, int error, const char *format, ...) noexcept;
 
 // The libraries stay open for the life of the program; a missing one leaves
 // the game silent, as a missing sound card does.
@@ -66,8 +96,10 @@ FluidLibrary openFluidLibrary()
     FluidLibrary library;
     void *fluidsynth = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
     void *alsa = fluidsynth ? dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL) : nullptr;
-    if (!alsa)
+    if (!alsa) {
+        qCWarning(soundLog, "FluidSynth not loaded (%s): the game stays silent", dlerror());
         return library;
+    }
     library.loaded = true;
 #define MILTA_RESOLVE(name)                                                                \
     library.name = reinterpret_cast<decltype(&::name)>(                                    \
@@ -75,11 +107,13 @@ FluidLibrary openFluidLibrary()
     library.loaded = library.loaded && library.name;
     MILTA_FLUID_FUNCTIONS(MILTA_RESOLVE)
 #undef MILTA_RESOLVE
-    if (!library.loaded)
+    if (!library.loaded) {
+        qCWarning(soundLog, "FluidSynth lacks a function the game uses: the game stays silent");
         return library;
+    }
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-        library.fluid_set_log_function(level, nullptr, nullptr);
-    library.snd_lib_error_set_handler(ignoreAlsaError);
+        library.fluid_set_log_function(level, level == FLUID_DBG ? nullptr : logFluidSynth, nullptr);
+    library.snd_lib_error_set_handler(logAlsa);
     return library;
 }
 
@@ -88,6 +122,19 @@ const FluidLibrary &fluid()
 {
     static const FluidLibrary library = openFluidLibrary();
     return library;
+}
+
+void logAlsa(const char *file, int line, const char *function, int error, const char *format, ...) noexcept
+{
+    char message[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(message, sizeof message, format, arguments);
+    va_end(arguments);
+    if (error != 0)
+        qCWarning(alsaLog, "%s:%d:(%s) %s: %s", file, line, function, message, fluid().snd_strerror(error));
+    else
+        qCWarning(alsaLog, "%s:%d:(%s) %s", file, line, function, message);
 }
 
 // Set while this thread makes FluidSynth's settings; see snd_card_next().
@@ -108,8 +155,10 @@ public:
     explicit FluidOutput(MusicService::RenderBlock render) : m_render(std::move(render)) {}
     ~FluidOutput() override
     {
-        if (m_driver)
-            fluid().delete_fluid_audio_driver(m_driver);
+        if (!m_driver)
+            return;
+        fluid().delete_fluid_audio_driver(m_driver);
+        qCDebug(soundLog, "audio output closed");
     }
     bool open(fluid_settings_t *settings)
     {
@@ -131,9 +180,19 @@ private:
 
 std::unique_ptr<MusicService::AudioOutput> openSoundCard(fluid_settings_t *settings, MusicService::RenderBlock render)
 {
+    char driver[64] = "";
+    fluid().fluid_settings_copystr(settings, "audio.driver", driver, sizeof driver);
     auto output = std::make_unique<FluidOutput>(std::move(render));
-    if (!output->open(settings))
+    std::string errors;
+    driverErrors = &errors;
+    const bool opened = output->open(settings);
+    driverErrors = nullptr;
+    if (!opened) {
+        qCWarning(soundLog, "no audio output: FluidSynth's \"%s\" driver refused the sound card (%s); "
+                            "the songs stay silent", driver, errors.empty() ? "no reason given" : errors.c_str());
         return nullptr;
+    }
+    qCDebug(soundLog, "audio output opened: FluidSynth's \"%s\" driver", driver);
     return output;
 }
 
@@ -227,10 +286,12 @@ MusicService::Private::Private(OutputOpener openOutput, std::string soundFont)
 {
     if (!this->openOutput)
         return;
-    // Without it an output stays open until the game ends.
     silenceChecks = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (silenceChecks < 0)
+    if (silenceChecks < 0) {
+        qCWarning(soundLog, "no event counter (%s): an audio output stays open until the game ends",
+                  std::strerror(errno));
         return;
+    }
     silenceCheckDue = std::make_unique<QSocketNotifier>(silenceChecks, QSocketNotifier::Read);
     QObject::connect(silenceCheckDue.get(), &QSocketNotifier::activated, [this] {
         std::uint64_t queued = 0;
@@ -269,13 +330,16 @@ void MusicService::prepare()
     d->prepared = true;
     try {
         d->loader = std::thread(&Private::loadSynth, d.get());
-    } catch (const std::system_error &) { // made at once then
+    } catch (const std::system_error &error) {
+        qCWarning(soundLog, "no thread for the synth (%s): made at once", error.what());
         d->loadSynth();
     }
 }
 
 void MusicService::Private::loadSynth() noexcept
 {
+    QElapsedTimer clock;
+    clock.start();
     if (!fluid().loaded)
         return;
     settings = newSettings();
@@ -291,9 +355,15 @@ void MusicService::Private::loadSynth() noexcept
     // The game's tunes peak at about half of full scale with this gain.
     fluid().fluid_settings_setnum(settings, "synth.gain", 0.5);
     synth = fluid().new_fluid_synth(settings);
-    if (!synth)
+    if (!synth) {
+        qCWarning(soundLog, "FluidSynth made no synth: the game stays silent");
         return;
-    fluid().fluid_synth_sfload(synth, soundFont.c_str(), 1); // no soundfont: silence
+    }
+    if (fluid().fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED)
+        qCWarning(soundLog, "soundfont %s not loaded: the songs play unheard", soundFont.c_str());
+    else
+        qCDebug(soundLog, "soundfont loaded from %s", soundFont.c_str());
+    qCDebug(soundLog, "synth ready after %lld ms: FluidSynth %s", clock.elapsed(), fluid().fluid_version_str());
 }
 
 // Only the service's own thread waits, and never under the lock.

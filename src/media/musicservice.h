@@ -12,9 +12,12 @@
 // Only one song sounds at a time. A stopped song keeps its position and gets
 // a fresh FluidSynth player when it plays again.
 //
-// Nothing that goes wrong here stops the game or prints anything: without a
-// sound card or a free audio device the songs advance no further, without the
-// soundfont they advance unheard.
+// Nothing that goes wrong here stops the game or prints anything by default:
+// without a sound card or a free audio device the songs advance no further,
+// without the soundfont they advance unheard. The reasons are logged in the
+// categories milta100m.sound (the service's own events),
+// milta100m.sound.fluidsynth and milta100m.sound.alsa, all off by default:
+// QT_LOGGING_RULES="milta100m.*=true" shows them.
 //
 // The synth is made on a thread of its own, started by prepare(), so that it
 // costs the start-up nothing; the first play or render starts it if need be
