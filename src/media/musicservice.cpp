@@ -30,6 +30,11 @@ Q_LOGGING_CATEGORY(soundLog, "milta100m.sound", QtCriticalMsg)
 Q_LOGGING_CATEGORY(fluidSynthLog, "milta100m.sound.fluidsynth", QtCriticalMsg)
 Q_LOGGING_CATEGORY(alsaLog, "milta100m.sound.alsa", QtCriticalMsg)
 
+// Voices the synth can sound at once: the game's tunes need at most 22, a
+// busy pop arrangement 100 (docs/performance.md). FluidSynth's default of 256
+// only costs memory; beyond the limit it takes the quietest voices.
+constexpr int polyphony = 128;
+
 // FluidSynth and the forty libraries it pulls in cost the start-up about ten
 // milliseconds and four megabytes when the program is linked with them, so
 // the synth's thread opens them itself, the first time it runs.
@@ -346,6 +351,7 @@ void MusicService::Private::loadSynth() noexcept
     if (!settings)
         return;
     fluid().fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid().fluid_settings_setint(settings, "synth.polyphony", polyphony);
     // Sample data is read when a preset is first chosen on a channel, so
     // only the instruments the tunes use come into memory.
     fluid().fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
@@ -363,7 +369,8 @@ void MusicService::Private::loadSynth() noexcept
         qCWarning(soundLog, "soundfont %s not loaded: the songs play unheard", soundFont.c_str());
     else
         qCDebug(soundLog, "soundfont loaded from %s", soundFont.c_str());
-    qCDebug(soundLog, "synth ready after %lld ms: FluidSynth %s", clock.elapsed(), fluid().fluid_version_str());
+    qCDebug(soundLog, "synth ready after %lld ms: FluidSynth %s, %d voices", clock.elapsed(),
+            fluid().fluid_version_str(), polyphony);
 }
 
 // Only the service's own thread waits, and never under the lock.
