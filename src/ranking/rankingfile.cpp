@@ -52,9 +52,12 @@ void RankingFile::load(RankingLines &table)
 
 void RankingFile::save(const RankingLines &table)
 {
+    const std::string text = table.text();
+    // The next start would refuse the file, so the old one stays.
+    if (text.size() > RankingTextLimit)
+        throw EOutOfCapacity("ランキングが大きすぎるため ファイル " + fileName(m_path) + " に保存できません");
     if (m_fileNotLoaded)
         keepUnloadedFile();
-    const std::string text = table.text();
     writeWhole(m_path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 

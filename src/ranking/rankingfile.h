@@ -20,8 +20,11 @@ public:
 
     // Writes exactly table.text() to a new file that then replaces the old one,
     // so the old file stays whole until the new one is complete. A failure
-    // raises EFCreateError "ファイル rank.mlt を作成できません". A file that
-    // exists but could not be loaded is first kept as "rank.mlt.bak", once.
+    // raises EFCreateError "ファイル rank.mlt を作成できません". A text the
+    // next load would refuse (over RankingTextLimit) is not written:
+    // EOutOfCapacity "ランキングが大きすぎるため ファイル rank.mlt に保存できません",
+    // the old file untouched. A file that exists but could not be loaded is
+    // first kept as "rank.mlt.bak", once.
     void save(const RankingLines &table);
 
 private:

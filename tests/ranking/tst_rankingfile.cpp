@@ -163,6 +163,52 @@ private slots:
         QCOMPARE(readAll(backupPath()), Bytes("older"));
     }
 
+    // The game never writes a file the next start would refuse: a save past
+    // RankingTextLimit keeps the old file, and the entry stays in the table.
+    void saveNearTheLimit_data()
+    {
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<bool>("saved");
+        // The file is 10 bytes under the limit; the new name pushes out a
+        // one-byte one.
+        QTest::newRow("reaches the limit") << 11 << true;
+        QTest::newRow("one byte over") << 12 << false;
+    }
+    void saveNearTheLimit()
+    {
+        QFETCH(int, nameLength);
+        QFETCH(bool, saved);
+        const Bytes head = lines(10, "50") + lines(10, "0") + lines(10, "n") + lines(10, "500");
+        const Bytes old = head + lines(1, Bytes(qsizetype(RankingTextLimit) - 10 - head.size() - 2, 'f'));
+        writeAll(path(), old);
+        RankingFile rankingFile(path());
+        RankingLines table = builtInRankingLines();
+        rankingFile.load(table);
+
+        RaceState race;
+        race.seconds = 20;
+        const std::string name(nameLength, 'N');
+        QString message;
+        try {
+            enterRanking(race, table, [&](int) { return name; }, [&] { rankingFile.save(table); });
+        } catch (const EOutOfCapacity &error) {
+            message = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(Bytes::fromStdString(table.line(NameColumn)), Bytes::fromStdString(name));
+        QCOMPARE(Bytes::fromStdString(table.line(TimeColumn)), Bytes("200"));
+        if (saved) {
+            QCOMPARE(message, QString());
+            QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
+            RankingLines reloaded;
+            rankingFile.load(reloaded);
+            QCOMPARE(reloaded.text(), table.text());
+        } else {
+            QCOMPARE(message, "ランキングが大きすぎるため ファイル rank.mlt に保存できません");
+            QCOMPARE(readAll(path()), old);
+        }
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
+    }
+
     void failedSave_data()
     {
         QTest::addColumn<bool>("limitFileSize");
