@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "core/exception.h"
 #include "ranking/insertion.h"
@@ -56,6 +58,36 @@ public:
 private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
+};
+
+// Makes a folder take no new file while the given files in it stay writable,
+// for as long as it lives. Root passes over permissions, so root checks
+// files as "nobody" meanwhile; setfsuid() is the calling thread's alone.
+class ReadOnlyFolder
+{
+public:
+    ReadOnlyFolder(const QString &folder, const QStringList &files) : m_folder(folder)
+    {
+        for (const QString &file : files)
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                            | QFile::ReadOther | QFile::WriteOther);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther);
+        if (geteuid() == 0)
+            setfsuid(NobodyId);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+    ~ReadOnlyFolder()
+    {
+        if (geteuid() == 0)
+            setfsuid(0);
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private:
+    static constexpr uid_t NobodyId = 65534;
+    QString m_folder;
 };
 
 } // namespace
@@ -207,6 +239,60 @@ private slots:
             QCOMPARE(readAll(path()), old);
         }
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
+    }
+
+    // A folder that takes no new file but holds a writable rank.mlt: the
+    // ranking is written in place, and whatever fails leaves the files whole.
+    void readOnlyFolder_data()
+    {
+        QTest::addColumn<Bytes>("old");
+        QTest::addColumn<Bytes>("backup"); // rank.mlt.bak before the save; null: none
+        QTest::addColumn<int>("fileSizeLimit"); // 0: none
+        QTest::addColumn<QString>("error");
+        const Bytes tooLarge = lines(RankingTextLimit / 4, "12") + "3";
+        QTest::newRow("grows in place") << lines(3, "9") << Bytes() << 0 << QString();
+        QTest::newRow("shrinks in place") << lines(200, "99999") << Bytes() << 0 << QString();
+        QTest::newRow("disk refuses the growth")
+            << lines(3, "9") << Bytes() << 100 << QString("ファイル rank.mlt を作成できません");
+        QTest::newRow("unloaded file kept in the old .bak") << tooLarge << Bytes("older") << 0 << QString();
+        QTest::newRow("no .bak can be made")
+            << tooLarge << Bytes() << 0 << QString("ファイル rank.mlt.bak を作成できません");
+    }
+    void readOnlyFolder()
+    {
+        QFETCH(Bytes, old);
+        QFETCH(Bytes, backup);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, error);
+        writeAll(path(), old);
+        if (!backup.isNull())
+            writeAll(backupPath(), backup);
+        RankingFile rankingFile(path());
+        RankingLines scratch;
+        const bool unloadable = old.size() > qsizetype(RankingTextLimit);
+        if (unloadable)
+            QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(scratch));
+        else
+            rankingFile.load(scratch);
+
+        const RankingLines table = builtInRankingLines();
+        QString message;
+        {
+            const ReadOnlyFolder readOnly(m_dir.path(), {path(), backupPath()});
+            if (!QFile(path()).open(QIODevice::ReadWrite) || QFile(m_dir.filePath("probe")).open(QIODevice::WriteOnly))
+                QSKIP("no way here to make a folder refuse new files while its rank.mlt stays writable");
+            std::optional<FileSizeLimit> limit;
+            if (fileSizeLimit)
+                limit.emplace(fileSizeLimit);
+            try {
+                rankingFile.save(table);
+            } catch (const EFCreateError &saveError) {
+                message = QString::fromUtf8(saveError.what());
+            }
+        }
+        QCOMPARE(message, error);
+        QCOMPARE(readAll(path()), error.isEmpty() ? Bytes::fromStdString(table.text()) : old);
+        QCOMPARE(readAll(backupPath()), unloadable && error.isEmpty() ? old : backup);
     }
 
     void failedSave_data()
