@@ -23,6 +23,7 @@ for file in \
     share/milta100m/100m.mid \
     share/milta100m/goal.mid \
     share/milta100m/rank.mlt \
+    share/doc/milta100m/copyright \
     share/applications/io.github.milta100m.milta100m.desktop \
     share/metainfo/io.github.milta100m.milta100m.metainfo.xml \
     share/icons/hicolor/16x16/apps/milta100m.png \
