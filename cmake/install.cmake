@@ -5,6 +5,7 @@
 #   <libexecdir>/milta100m/milta100m.hlp       its help file beside it, where the game looks
 #   <datadir>/milta100m/                       the two tunes and the seed ranking the launcher copies
 #   <datadir>/applications, metainfo, icons    the menu entry, the software-centre data, the icons
+#   <docdir>/copyright                         the licence, where Debian keeps each package's
 #
 # The game reads and writes its files in the working directory, so it never
 # starts straight from the menu: the launcher gives it a folder of the
@@ -36,6 +37,7 @@ install(FILES ${MILTA_LINUX_DIR}/${MILTA_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${MILTA_LINUX_DIR}/${MILTA_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 foreach(size 16 32 48 64 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hicolor/${size}x${size}/apps/milta100m.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

@@ -5,13 +5,20 @@
 
 namespace {
 
-bool needsPeriod(std::string_view message)
+bool needsOrdinaryPeriod(std::string_view message)
 {
     if (message.empty())
         return false;
     // For UTF-8 the last byte of a multi-byte character is 0x80 or more,
     // just as the last character's lead byte is in the game's code page.
     return static_cast<unsigned char>(message.back()) > '.';
+}
+
+bool needsFatalPeriod(std::string_view message)
+{
+    // No trail byte of a double-byte character, nor any byte of a UTF-8
+    // multi-byte one, is '.', so the last byte alone decides.
+    return !message.empty() && message.back() != '.';
 }
 
 char asciiLower(char c)
@@ -29,7 +36,7 @@ char asciiUpper(char c)
 std::string withFinalPeriod(std::string_view message)
 {
     std::string text(message);
-    if (needsPeriod(message))
+    if (needsOrdinaryPeriod(message))
         text += '.';
     return text;
 }
@@ -47,7 +54,9 @@ std::string fatalErrorText(std::string_view kindName, std::string_view moduleNam
     text += " at ";
     text += address;
     text += ".\n";
-    text += withFinalPeriod(message);
+    text += message;
+    if (needsFatalPeriod(message))
+        text += '.';
     return text;
 }
 

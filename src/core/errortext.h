@@ -9,7 +9,9 @@
 std::string withFinalPeriod(std::string_view message);
 
 // The text of the fatal start-up box: the error's kind, the program file's
-// name, a code location, then the message with its period.
+// name, a code location, then the message. The message gets its own period
+// rule: one "." unless it is empty or already ends in ".", so unlike the
+// ordinary box a message ending in ")" or " " gets one too.
 std::string fatalErrorText(std::string_view kindName, std::string_view moduleName,
                            const void *location, std::string_view message);
 

@@ -18,14 +18,45 @@ std::string fileName(const QString &path)
     throw EFCreateError("ファイル " + fileName(path) + " を作成できません");
 }
 
+// Rewrites an existing file without creating another one, keeping its old
+// bytes when the disk refuses the new ones: the part that grows the file is
+// written first, past the old end, and cut off again if it fails; the rest
+// only overwrites bytes the file already has room for.
+bool writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    // Unbuffered, so that a refused write leaves nothing pending that would
+    // stop the cut back.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const qint64 oldSize = file.size();
+    const qint64 newSize = bytes.size();
+    if (newSize > oldSize) {
+        const qint64 growth = newSize - oldSize;
+        if (!file.seek(oldSize) || file.write(bytes.constData() + oldSize, growth) != growth) {
+            file.resize(oldSize);
+            return false;
+        }
+    }
+    const qint64 overwritten = qMin(oldSize, newSize);
+    return file.seek(0) && file.write(bytes.constData(), overwritten) == overwritten && file.resize(newSize);
+}
+
 void writeWhole(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        // A folder where no new file may be created can still hold a
+        // writable file of that name. QSaveFile's own direct-write fallback
+        // truncates it first, so a full disk would lose the old bytes.
+        if (!QFileInfo(path).isFile() || !writeInPlace(path, bytes))
+            cannotCreate(path);
+        return;
+    }
     // Qt 6.4's commit() misses an error of the final flush and would put a
     // cut-off file in place, so flush first; without a commit the new file
     // is thrown away.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit())
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         cannotCreate(path);
 }
 
@@ -52,9 +83,12 @@ void RankingFile::load(RankingLines &table)
 
 void RankingFile::save(const RankingLines &table)
 {
+    const std::string text = table.text();
+    // The next start would refuse the file, so the old one stays.
+    if (text.size() > RankingTextLimit)
+        throw EOutOfCapacity("ランキングが大きすぎるため ファイル " + fileName(m_path) + " に保存できません");
     if (m_fileNotLoaded)
         keepUnloadedFile();
-    const std::string text = table.text();
     writeWhole(m_path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 

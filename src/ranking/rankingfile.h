@@ -19,9 +19,14 @@ public:
     void load(RankingLines &table);
 
     // Writes exactly table.text() to a new file that then replaces the old one,
-    // so the old file stays whole until the new one is complete. A failure
-    // raises EFCreateError "ファイル rank.mlt を作成できません". A file that
-    // exists but could not be loaded is first kept as "rank.mlt.bak", once.
+    // so the old file stays whole until the new one is complete. Where the
+    // folder takes no new file, an existing rank.mlt is rewritten in place: a
+    // disk that refuses the bytes still leaves it whole, a kill mid-write may
+    // not. A failure raises EFCreateError "ファイル rank.mlt を作成できません".
+    // A text the next load would refuse (over RankingTextLimit) is not
+    // written: EOutOfCapacity "ランキングが大きすぎるため ファイル rank.mlt に保存できません",
+    // the old file untouched. A file that exists but could not be loaded is
+    // first kept as "rank.mlt.bak", once.
     void save(const RankingLines &table);
 
 private:

@@ -3,6 +3,7 @@
 # never the race screen, exit code 1 after OK. The files the game opens are
 # traced to show the order: the race tune first, and nothing after the failure.
 source "$(dirname "$0")/lib.sh" "$@"
+needs_tracing child
 
 start_display
 

@@ -3,6 +3,7 @@
 # any thread, before a race and after a finish (goal tune under way). Without
 # a sound card, wherever the test runs: sound.sh covers the machine with one.
 source "$(dirname "$0")/lib.sh" "$@"
+needs_tracing attach
 
 without_sound_card
 

@@ -5,7 +5,9 @@
 # A test script starts with:
 #   source "$(dirname "$0")/lib.sh" "$GAME" "$DATA_DIR"
 # Everything it starts is stopped again when the script ends, whatever the
-# reason, and a watchdog ends the script after E2E_TIMEOUT seconds.
+# reason, and a watchdog ends the script after E2E_TIMEOUT seconds. A machine
+# without a tool the test needs, or one that forbids tracing to a test that
+# traces, ends it as skipped: exit code 77, with the reason.
 
 set -euo pipefail
 
@@ -29,14 +31,19 @@ SKY_RGB=00FFFF
 export LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
 
+# skip REASON: ends the test as skipped, for a machine that lacks what it needs.
+skip()
+{
+    echo "SKIP: $*"
+    exit 77
+}
+
 missing=()
-for tool in Xvfb openbox xdotool xwininfo xprop import convert compare identify strace iconv timeout; do
+for tool in Xvfb openbox xdotool xwininfo xprop import convert compare identify iconv timeout flock; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
-if ((${#missing[@]})); then
-    echo "missing tools: ${missing[*]} (Debian: xvfb openbox xdotool x11-utils imagemagick strace)" >&2
-    exit 1
-fi
+((${#missing[@]} == 0)) ||
+    skip "missing tools: ${missing[*]} (Debian: xvfb openbox xdotool x11-utils imagemagick)"
 
 # A sanitizer build of the game reports leaks of its own, not of system libraries.
 export LSAN_OPTIONS="suppressions=$TESTS_DIR/../lsan.supp:print_suppressions=0"
@@ -78,7 +85,7 @@ cleanup()
     stop_display
     for pid in "${BACKGROUND_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    if [[ $status -ne 0 || $keep_work == 1 ]]; then
+    if [[ ($status -ne 0 && $status -ne 77) || $keep_work == 1 ]]; then
         log "work folder kept: $WORK"
     else
         rm -rf "$WORK"
@@ -372,6 +379,29 @@ cpu_ticks()
         total=$((total + fields[11] + fields[12]))
     done
     echo "$total"
+}
+
+# needs_tracing attach|child: skips the test unless strace can trace here:
+# attach to a running process that is not its own child (as quiet_for does),
+# or run a program under trace. Yama's ptrace_scope, a container's seccomp
+# filter or a missing CAP_SYS_PTRACE forbid one or both.
+needs_tracing()
+{
+    command -v strace >/dev/null || skip "strace not found (Debian: strace)"
+    local probe="$WORK/tracing-probe" scope
+    scope=$(cat /proc/sys/kernel/yama/ptrace_scope 2>/dev/null || echo none)
+    if [[ $1 == attach ]]; then
+        sleep 10 </dev/null >/dev/null 2>&1 &
+        local sleeper=$!
+        timeout -s INT 0.5 strace -qq -p "$sleeper" -o "$probe.trace" 2>"$probe.err" || true
+        kill "$sleeper" 2>/dev/null || true
+        wait "$sleeper" 2>/dev/null || true
+        [[ -s $probe.trace ]] ||
+            skip "strace may not attach to a running process here (ptrace_scope $scope): $(head -c 300 "$probe.err")"
+    else
+        strace -f -qq -o /dev/null true 2>"$probe.err" ||
+            skip "strace may not trace a program here (ptrace_scope $scope): $(head -c 300 "$probe.err")"
+    fi
 }
 
 # quiet_for SECONDS LABEL: traces every thread of the game for that long and

@@ -5,6 +5,9 @@
 # tune has rung out (about 4.5 s and FluidSynth's 2 s grace), and then the
 # game sleeps.
 source "$(dirname "$0")/lib.sh" "$@"
+needs_tracing attach
+soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
+[[ -f $soundfont ]] || skip "no soundfont at $soundfont (Debian: timgm6mb-soundfont)"
 
 mkfifo "$WORK/card"
 cat >"$WORK/asound.conf" <<ALSA

@@ -79,6 +79,8 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 launcher=$root/usr/bin/milta100m
 [ -x "$launcher" ] || fail "no launcher in the package"
+cmp -s "$(dirname "$0")/../../LICENSE" "$root/usr/share/doc/milta100m/copyright" ||
+    fail "the package lacks the licence as /usr/share/doc/milta100m/copyright"
 if command -v appstreamcli >/dev/null 2>&1; then
     timeout 60 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
 fi

@@ -23,6 +23,7 @@ for file in \
     share/milta100m/100m.mid \
     share/milta100m/goal.mid \
     share/milta100m/rank.mlt \
+    share/doc/milta100m/copyright \
     share/applications/io.github.milta100m.milta100m.desktop \
     share/metainfo/io.github.milta100m.milta100m.metainfo.xml \
     share/icons/hicolor/16x16/apps/milta100m.png \
@@ -77,12 +78,28 @@ seeded "$play" || fail "the first start did not seed $play"
     fail "the arguments did not reach the game"
 [ -z "$(find "$play" -name '*.new.*')" ] || fail "a temporary copy was left in $play"
 
-# The player's ranking survives later starts; an old tune is brought up to date.
+# The player's ranking and a tune of the player's own survive later starts.
 printf '12\r\n' >"$play/rank.mlt"
-printf 'old' >"$play/goal.mid"
+printf 'MThd mine' >"$play/goal.mid"
 launch "$home" - || fail "second start failed"
 [ "$(cat "$play/rank.mlt")" = "$(printf '12\r\n')" ] || fail "a later start overwrote the ranking"
-cmp -s "$share/goal.mid" "$play/goal.mid" || fail "an old tune was not refreshed"
+[ "$(cat "$play/goal.mid")" = "MThd mine" ] || fail "a later start replaced the player's own goal.mid"
+
+# An updated game: its new tune replaces one the launcher placed, never the player's own.
+printf 'MThd newer race tune' >"$share/100m.mid"
+printf 'MThd newer goal tune' >"$share/goal.mid"
+launch "$home" - || fail "start after an update failed"
+cmp -s "$share/100m.mid" "$play/100m.mid" || fail "the updated race tune did not replace the placed one"
+[ "$(cat "$play/goal.mid")" = "MThd mine" ] || fail "the updated goal tune replaced the player's own"
+
+# A tune the player removed is placed again, and is the launcher's again for the next update.
+rm "$play/goal.mid"
+launch "$home" - || fail "start without goal.mid failed"
+cmp -s "$share/goal.mid" "$play/goal.mid" || fail "a missing tune was not placed"
+printf 'MThd newest goal tune' >"$share/goal.mid"
+launch "$home" - || fail "start after a second update failed"
+cmp -s "$share/goal.mid" "$play/goal.mid" || fail "the update did not reach the tune placed again"
+[ -z "$(find "$play" -name '*.new.*')" ] || fail "a temporary copy was left in $play"
 
 # A link to a ranking elsewhere, even a dangling one, is the player's business.
 home=$work/linked

@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "core/exception.h"
 #include "ranking/insertion.h"
@@ -56,6 +58,36 @@ public:
 private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
+};
+
+// Makes a folder take no new file while the given files in it stay writable,
+// for as long as it lives. Root passes over permissions, so root checks
+// files as "nobody" meanwhile; setfsuid() is the calling thread's alone.
+class ReadOnlyFolder
+{
+public:
+    ReadOnlyFolder(const QString &folder, const QStringList &files) : m_folder(folder)
+    {
+        for (const QString &file : files)
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                            | QFile::ReadOther | QFile::WriteOther);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther);
+        if (geteuid() == 0)
+            setfsuid(NobodyId);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+    ~ReadOnlyFolder()
+    {
+        if (geteuid() == 0)
+            setfsuid(0);
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private:
+    static constexpr uid_t NobodyId = 65534;
+    QString m_folder;
 };
 
 } // namespace
@@ -161,6 +193,106 @@ private slots:
         writeAll(backupPath(), "older");
         rankingFile.save(table);
         QCOMPARE(readAll(backupPath()), Bytes("older"));
+    }
+
+    // The game never writes a file the next start would refuse: a save past
+    // RankingTextLimit keeps the old file, and the entry stays in the table.
+    void saveNearTheLimit_data()
+    {
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<bool>("saved");
+        // The file is 10 bytes under the limit; the new name pushes out a
+        // one-byte one.
+        QTest::newRow("reaches the limit") << 11 << true;
+        QTest::newRow("one byte over") << 12 << false;
+    }
+    void saveNearTheLimit()
+    {
+        QFETCH(int, nameLength);
+        QFETCH(bool, saved);
+        const Bytes head = lines(10, "50") + lines(10, "0") + lines(10, "n") + lines(10, "500");
+        const Bytes old = head + lines(1, Bytes(qsizetype(RankingTextLimit) - 10 - head.size() - 2, 'f'));
+        writeAll(path(), old);
+        RankingFile rankingFile(path());
+        RankingLines table = builtInRankingLines();
+        rankingFile.load(table);
+
+        RaceState race;
+        race.seconds = 20;
+        const std::string name(nameLength, 'N');
+        QString message;
+        try {
+            enterRanking(race, table, [&](int) { return name; }, [&] { rankingFile.save(table); });
+        } catch (const EOutOfCapacity &error) {
+            message = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(Bytes::fromStdString(table.line(NameColumn)), Bytes::fromStdString(name));
+        QCOMPARE(Bytes::fromStdString(table.line(TimeColumn)), Bytes("200"));
+        if (saved) {
+            QCOMPARE(message, QString());
+            QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
+            RankingLines reloaded;
+            rankingFile.load(reloaded);
+            QCOMPARE(reloaded.text(), table.text());
+        } else {
+            QCOMPARE(message, "ランキングが大きすぎるため ファイル rank.mlt に保存できません");
+            QCOMPARE(readAll(path()), old);
+        }
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
+    }
+
+    // A folder that takes no new file but holds a writable rank.mlt: the
+    // ranking is written in place, and whatever fails leaves the files whole.
+    void readOnlyFolder_data()
+    {
+        QTest::addColumn<Bytes>("old");
+        QTest::addColumn<Bytes>("backup"); // rank.mlt.bak before the save; null: none
+        QTest::addColumn<int>("fileSizeLimit"); // 0: none
+        QTest::addColumn<QString>("error");
+        const Bytes tooLarge = lines(RankingTextLimit / 4, "12") + "3";
+        QTest::newRow("grows in place") << lines(3, "9") << Bytes() << 0 << QString();
+        QTest::newRow("shrinks in place") << lines(200, "99999") << Bytes() << 0 << QString();
+        QTest::newRow("disk refuses the growth")
+            << lines(3, "9") << Bytes() << 100 << QString("ファイル rank.mlt を作成できません");
+        QTest::newRow("unloaded file kept in the old .bak") << tooLarge << Bytes("older") << 0 << QString();
+        QTest::newRow("no .bak can be made")
+            << tooLarge << Bytes() << 0 << QString("ファイル rank.mlt.bak を作成できません");
+    }
+    void readOnlyFolder()
+    {
+        QFETCH(Bytes, old);
+        QFETCH(Bytes, backup);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, error);
+        writeAll(path(), old);
+        if (!backup.isNull())
+            writeAll(backupPath(), backup);
+        RankingFile rankingFile(path());
+        RankingLines scratch;
+        const bool unloadable = old.size() > qsizetype(RankingTextLimit);
+        if (unloadable)
+            QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(scratch));
+        else
+            rankingFile.load(scratch);
+
+        const RankingLines table = builtInRankingLines();
+        QString message;
+        {
+            const ReadOnlyFolder readOnly(m_dir.path(), {path(), backupPath()});
+            if (!QFile(path()).open(QIODevice::ReadWrite) || QFile(m_dir.filePath("probe")).open(QIODevice::WriteOnly))
+                QSKIP("no way here to make a folder refuse new files while its rank.mlt stays writable");
+            std::optional<FileSizeLimit> limit;
+            if (fileSizeLimit)
+                limit.emplace(fileSizeLimit);
+            try {
+                rankingFile.save(table);
+            } catch (const EFCreateError &saveError) {
+                message = QString::fromUtf8(saveError.what());
+            }
+        }
+        QCOMPARE(message, error);
+        QCOMPARE(readAll(path()), error.isEmpty() ? Bytes::fromStdString(table.text()) : old);
+        QCOMPARE(readAll(backupPath()), unloadable && error.isEmpty() ? old : backup);
     }
 
     void failedSave_data()
