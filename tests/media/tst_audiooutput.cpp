@@ -13,6 +13,8 @@
 
 #include "media/tuneplayer.h"
 
+#include "synth.h"
+
 namespace {
 
 struct OutputCounts {
@@ -83,6 +85,11 @@ class TestAudioOutput : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        if (const char *reason = synthMissing())
+            QSKIP(reason);
+    }
     void init()
     {
         m_counts.opened = 0;

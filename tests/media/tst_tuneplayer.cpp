@@ -10,6 +10,8 @@
 #include "core/exception.h"
 #include "media/tuneplayer.h"
 
+#include "synth.h"
+
 namespace {
 
 constexpr int sampleRate = 44100; // FluidSynth's default rate
@@ -92,6 +94,11 @@ class TestTunePlayer : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        if (const char *reason = synthMissing())
+            QSKIP(reason);
+    }
     void init() { m_service = std::make_unique<MusicService>(MusicService::Output::Manual); }
     void cleanup() { m_service.reset(); }
 
