@@ -85,11 +85,7 @@ class TestAudioOutput : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (const char *reason = synthMissing())
-            QSKIP(reason);
-    }
+    void initTestCase() { SKIP_WITHOUT_SYNTH(); }
     void init()
     {
         m_counts.opened = 0;

@@ -11,6 +11,7 @@
 #include "media/tuneplayer.h"
 
 #include "synth.h"
+#include "testfile.h"
 
 namespace {
 
@@ -77,14 +78,7 @@ class TestTunePlayer : public QObject
     QTemporaryDir m_dir;
     std::unique_ptr<MusicService> m_service;
 
-    QString writeSong(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        file.write(bytes);
-        return file.fileName();
-    }
+    QString writeSong(const QString &name, const QByteArray &bytes) { return writeTestFile(m_dir, name, bytes); }
 
     std::unique_ptr<TunePlayer> openPlayer(const QString &path)
     {
@@ -94,11 +88,7 @@ class TestTunePlayer : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (const char *reason = synthMissing())
-            QSKIP(reason);
-    }
+    void initTestCase() { SKIP_WITHOUT_SYNTH(); }
     void init() { m_service = std::make_unique<MusicService>(MusicService::Output::Manual); }
     void cleanup() { m_service.reset(); }
 

@@ -18,3 +18,11 @@ inline const char *synthMissing()
     dlclose(library);
     return nullptr;
 }
+
+// In initTestCase: the whole test skips, with the reason, where the synth
+// cannot sound.
+#define SKIP_WITHOUT_SYNTH()                                                   \
+    do {                                                                       \
+        if (const char *reason = synthMissing())                               \
+            QSKIP(reason);                                                     \
+    } while (false)

@@ -7,6 +7,8 @@
 
 #include "ui/helpviewer.h"
 
+#include "testfile.h"
+
 namespace {
 
 HelpViewer *shownViewer()
@@ -26,14 +28,7 @@ class TestHelp : public QObject
     QTemporaryDir m_dir;
     std::unique_ptr<HelpEngine> m_help;
 
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        file.write(bytes);
-        return file.fileName();
-    }
+    QString writeFile(const QString &name, const QByteArray &bytes) { return writeTestFile(m_dir, name, bytes); }
 
 private slots:
     void init() { m_help = std::make_unique<HelpEngine>(); }
