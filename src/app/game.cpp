@@ -1,7 +1,6 @@
 #include "app/game.h"
 
 #include "ui/errorbox.h"
-#include "ui/hintstyle.h"
 #include "ui/layout.h"
 #include "ui/racewindow.h"
 #include "ui/rankingwindow.h"
@@ -12,7 +11,6 @@
 Game::Game(MusicService::Output musicOutput) : m_music(musicOutput)
 {
     QApplication::setWindowIcon(QIcon(artwork("icon")));
-    QApplication::setStyle(new HintStyle);
 }
 
 Game::~Game() = default;

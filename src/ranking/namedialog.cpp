@@ -9,6 +9,7 @@
 
 #include "core/cp932.h"
 #include "ranking/nameentry.h"
+#include "ui/desktop.h"
 
 QValidator::State RankingNameValidator::validate(QString &input, int &) const
 {
@@ -50,8 +51,13 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setFixedSize(du.x(180), du.y(63));
-    if (const QScreen *screen = this->screen())
-        move(screen->geometry().center() - rect().center());
+    // Centred on the screen, frame and all, and kept within its free area.
+    if (const QScreen *screen = this->screen()) {
+        QRect frame(QPoint(), size().grownBy(expectedFrameMargins()));
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
+    }
+    keepOnScreen(this);
 }
 
 QString RankingNameDialog::name() const

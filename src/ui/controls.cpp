@@ -1,14 +1,11 @@
 #include "ui/controls.h"
 
 #include <QFontMetrics>
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 namespace {
 
-constexpr int TooltipShowMs = 2500;
 const char *const LayoutFace = "ＭＳ Ｐゴシック";
 // Drawn to the same metrics as the face the layouts were designed with.
 const char *const SubstituteFace = "IPAPGothic";
@@ -44,15 +41,11 @@ void PictureBox::setPicture(const QPixmap &picture)
     update();
 }
 
-bool PictureBox::event(QEvent *event)
+void PictureBox::setHint(const QString &hint)
 {
-    if (event->type() == QEvent::ToolTip) {
-        if (!m_hint.isEmpty())
-            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), m_hint, this, QRect(),
-                               TooltipShowMs);
-        return true;
-    }
-    return QWidget::event(event);
+    m_hint = new Hint(this, hint);
+    // The hint follows the pointer's moves, no button held.
+    setMouseTracking(true);
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
@@ -67,7 +60,6 @@ void PictureBox::paintEvent(QPaintEvent *)
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
-    QToolTip::hideText();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
@@ -76,6 +68,30 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     if (click)
         emit clicked();
+}
+
+void PictureBox::enterEvent(QEnterEvent *event)
+{
+    if (m_hint)
+        m_hint->pointerEntered(event->globalPosition().toPoint());
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_hint)
+        m_hint->pointerMoved(event->globalPosition().toPoint());
+}
+
+void PictureBox::leaveEvent(QEvent *)
+{
+    if (m_hint)
+        m_hint->pointerLeft();
+}
+
+void PictureBox::hideEvent(QHideEvent *)
+{
+    if (m_hint)
+        m_hint->pointerLeft();
 }
 
 TextLabel::TextLabel(QWidget *parent, const LabelFont &font)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/colours.h"
+#include "ui/hint.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -20,8 +21,8 @@ QFont layoutFont(int pixelHeight, bool bold = false);
 
 // A picture drawn opaque at its own size from the top-left corner, or scaled
 // to the whole control when stretched. Where the picture is smaller than the
-// control, what lies beneath shows through. An image with a hint shows it as
-// a tooltip.
+// control, what lies beneath shows through. An image with a hint shows it
+// under the pointer resting on it.
 class PictureBox : public QWidget
 {
     Q_OBJECT
@@ -29,21 +30,24 @@ public:
     explicit PictureBox(QWidget *parent);
     void setPicture(const QPixmap &picture);
     void setStretch(bool stretch) { m_stretch = stretch; }
-    void setHint(const QString &hint) { m_hint = hint; }
-    QString hint() const { return m_hint; }
+    void setHint(const QString &hint); // once, as the layout is made
+    QString hint() const { return m_hint ? m_hint->text() : QString(); }
 
 signals:
     void clicked();
 
 protected:
-    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QPixmap m_picture;
-    QString m_hint;
+    Hint *m_hint = nullptr;
     bool m_stretch = false;
     bool m_pressed = false;
 };

@@ -1,8 +1,13 @@
 #include "ui/helpviewer.h"
 
+#include "ui/desktop.h"
+#include "ui/placement.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -15,7 +20,7 @@ HelpViewer::HelpViewer()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
-    resize(560, 480);
+    resize(PreferredSize);
 }
 
 void HelpViewer::showFile(const QString &helpFile)
@@ -52,12 +57,21 @@ HelpEngine::~HelpEngine()
     delete m_viewer;
 }
 
-void HelpEngine::showContents(QWidget *owner, const QString &helpFile)
+void HelpEngine::showContents(const QString &helpFile, const RaceInSight &race)
 {
     if (!m_viewer) {
         m_viewer = new HelpViewer;
-        if (owner)
-            m_viewer->move(owner->frameGeometry().topLeft() + QPoint(32, 32));
+        if (race.screen.isNull())
+            keepOnScreen(m_viewer);
+        else
+            keepOnScreen(m_viewer, [race](const QMargins &frameMargins) {
+                const QScreen *screen = QGuiApplication::screenAt(race.screen.center());
+                if (!screen)
+                    screen = QGuiApplication::primaryScreen();
+                return helpViewerFrame(HelpViewer::PreferredSize.grownBy(frameMargins),
+                                       HelpViewer::MinimumSize.grownBy(frameMargins), race.screen, race.pads,
+                                       race.clock, screen->availableGeometry());
+            });
     }
     m_viewer->showFile(helpFile);
     m_viewer->show();

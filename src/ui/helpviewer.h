@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -14,11 +15,24 @@ class HelpViewer : public QWidget
 public:
     HelpViewer();
 
+    // Room for the help text; less where the screen is small.
+    static constexpr QSize PreferredSize{560, 480};
+    static constexpr QSize MinimumSize{320, 200};
+
     void showFile(const QString &helpFile);
     QTextBrowser *browser() const { return m_browser; }
 
 private:
     QTextBrowser *m_browser;
+};
+
+// What the help viewer leaves in sight, in screen coordinates: the race
+// screen's frame, its pads and its clock.
+struct RaceInSight
+{
+    QRect screen;
+    QRect pads;
+    QRect clock;
 };
 
 // The game's help engine: shows a help file in the help viewer, made on first
@@ -32,9 +46,9 @@ public:
     HelpEngine(const HelpEngine &) = delete;
     HelpEngine &operator=(const HelpEngine &) = delete;
 
-    // Shows the contents of the help file; `owner` is the window asking,
-    // beside which the viewer first appears.
-    void showContents(QWidget *owner, const QString &helpFile);
+    // Shows the contents of the help file. A new viewer opens where it
+    // leaves the race in sight, as far as the screen allows.
+    void showContents(const QString &helpFile, const RaceInSight &race = {});
     // The game ends: the viewer closes, if help was ever asked for.
     void quit();
 

@@ -5,6 +5,7 @@
 #include "media/tuneplayer.h"
 #include "ranking/insertion.h"
 #include "ranking/namedialog.h"
+#include "ui/desktop.h"
 #include "ui/errorbox.h"
 #include "ui/helpviewer.h"
 #include "ui/rankingwindow.h"
@@ -88,6 +89,7 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     setColour(this, clAqua);
     move(231, 202);
     setFixedSize(599, 315);
+    keepOnScreen(this);
 
     loadLayout<RaceWindow>(*this, layout);
     m_raceTune = new TunePlayer(music, QStringLiteral("100m.mid"), this);
@@ -251,12 +253,18 @@ void RaceWindow::onRankingClicked()
             shownText(m_rankingLines.line(SecondsColumn + k) + "." + m_rankingLines.line(TenthsColumn + k)) + "秒");
 }
 
-// The help button: the help file beside the program, named after it.
+// The help button: the help file beside the program, named after it. The
+// race goes on while help is open, so the viewer leaves it in sight.
 void RaceWindow::onHelpClicked()
 {
     const QString helpFile =
         QString::fromStdString(helpFileName(QCoreApplication::applicationFilePath().toStdString()));
-    m_help.showContents(this, helpFile);
+    const QRect pads = m_redPad->geometry().united(m_bluePad->geometry());
+    // The clock's text grows to the right, up to the window's edge.
+    const QRect clock(m_clockLabel->pos(), QPoint(width() - 1, m_clockLabel->geometry().bottom()));
+    m_help.showContents(helpFile, {.screen = frameGeometry(),
+                                   .pads = pads.translated(m_groundStrip->mapToGlobal(QPoint())),
+                                   .clock = clock.translated(mapToGlobal(QPoint()))});
 }
 
 void RaceWindow::onVersionClicked()

@@ -1,6 +1,7 @@
 #include "ui/sidewindow.h"
 
 #include "ui/controls.h"
+#include "ui/desktop.h"
 
 #include <QCloseEvent>
 
@@ -15,13 +16,15 @@ SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int t
     setColour(this, colour);
     move(left, top);
     setFixedSize(clientWidth, clientHeight);
+    keepOnScreen(this);
 }
 
 void SideWindow::showWindow()
 {
-    if (isVisible())
+    if (isVisible() && !isMinimized())
         return;
     showNormal();
+    raise();
     activateWindow();
 }
 
@@ -31,6 +34,14 @@ void SideWindow::hideWindow()
     hide();
     if (wasActive && m_mainWindow)
         m_mainWindow->activateWindow();
+}
+
+// The race screen is the game's one entry in the taskbar.
+void SideWindow::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        keepOutOfTaskbar(this);
+    QWidget::showEvent(event);
 }
 
 void SideWindow::closeEvent(QCloseEvent *event)

@@ -13,8 +13,8 @@ public:
     SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth, int clientHeight,
                BgrColour colour);
 
-    // A hidden window is shown and activated; a shown one is left as it is,
-    // not even raised.
+    // A hidden window is shown and activated; so is one the player
+    // minimised, restored. A shown one is left as it is, not even raised.
     void showWindow();
     // Hides the window; if it was the active one, the race screen becomes
     // active again.
@@ -25,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *m_mainWindow;

@@ -24,6 +24,8 @@ CLIENT_H=315
 RED_X=88;  BLUE_X=168; PAD_Y=293          # middles of the red and blue pads
 BUTTON_Y=28                                # middle row of the toolbar buttons
 RETRY_X=124; RANKING_X=196; EXIT_X=412
+RUNNER_X=52; HELP_X=268; VERSION_X=340; GAP_X=160   # GAP_X: bare toolbar between Retry and Ranking
+PADS_GEOMETRY=161x25+48+281                # both pads, in client coordinates
 CLOCK_GEOMETRY=120x24+472+72               # the clock label grows to the right
 SKY_RGB=00FFFF
 
@@ -125,12 +127,13 @@ wait_until()
 XSERVER_LOCK=/tmp/.milta-e2e-xserver.lock
 XVFB_PID=
 
-# Starts Xvfb on a display number of its own choosing, then openbox.
+# Starts Xvfb on a display number of its own choosing, then openbox. The
+# screen is E2E_SCREEN (WIDTHxHEIGHT) big, 1024x768 unless set.
 start_display()
 {
     exec 9>>"$XSERVER_LOCK"
     flock -w 30 9 || fail "the X server lock stayed taken"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -ac \
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset -ac \
         3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
     XVFB_PID=$!
     wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
@@ -464,4 +467,53 @@ exit_by_button()
     click "$EXIT_X" "$BUTTON_Y"
     wait_game_exit 10
     ((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button"
+}
+
+# frame_geometry WINDOW: the window's outer frame as the window manager drew
+# it, as "X Y WIDTH HEIGHT".
+frame_geometry()
+{
+    local left right top bottom
+    IFS=', ' read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //')
+    xwininfo -id "$1" | awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" '
+        /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF}
+        END {print x - l, y - t, w + l + r, h + t + b}'
+}
+
+# client_rect WINDOW GEOMETRY: a WxH+X+Y region of the window's client area
+# on the screen, as "X Y WIDTH HEIGHT".
+client_rect()
+{
+    local info
+    info=$(xwininfo -id "$1")
+    IFS='x+' read -r w h x y <<<"$2"
+    echo "$(($(awk '/Absolute upper-left X/ {print $NF}' <<<"$info") + x))" \
+         "$(($(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info") + y))" "$w" "$h"
+}
+
+# overlapping "X Y W H" "X Y W H": whether two rectangles share a pixel.
+overlapping()
+{
+    local ax ay aw ah bx by bw bh
+    read -r ax ay aw ah <<<"$1"
+    read -r bx by bw bh <<<"$2"
+    ((ax < bx + bw && bx < ax + aw && ay < by + bh && by < ay + ah))
+}
+
+# on_screen "X Y W H": whether the rectangle lies wholly on the screen.
+on_screen()
+{
+    local x y w h screen_w screen_h
+    read -r x y w h <<<"$1"
+    read -r screen_w screen_h < <(xwininfo -root | awk '/^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {print w, h}')
+    ((x >= 0 && y >= 0 && x + w <= screen_w && y + h <= screen_h))
+}
+
+# skips_taskbar WINDOW: whether the window keeps out of the taskbar and the pager.
+skips_taskbar()
+{
+    local state
+    state=$(xprop -id "$1" _NET_WM_STATE)
+    [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* && $state == *_NET_WM_STATE_SKIP_PAGER* ]]
 }

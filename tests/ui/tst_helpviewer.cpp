@@ -42,8 +42,7 @@ private slots:
     {
         const QString path = writeFile("game.hlp", "<html><head><meta charset=\"utf-8\"><title>遊び方</title></head>"
                                                    "<body><h1>パッド</h1><p>赤と青を交互に</p></body></html>");
-        QWidget owner;
-        m_help->showContents(&owner, path);
+        m_help->showContents(path);
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QVERIFY(!viewer->parentWidget());
@@ -56,9 +55,9 @@ private slots:
     {
         const QString first = writeFile("a.hlp", "<p>one</p>");
         const QString second = writeFile("b.hlp", "<p>two</p>");
-        m_help->showContents(nullptr, first);
+        m_help->showContents(first);
         HelpViewer *viewer = shownViewer();
-        m_help->showContents(nullptr, second);
+        m_help->showContents(second);
         QCOMPARE(shownViewer(), viewer);
         QCOMPARE(viewer->browser()->toPlainText(), QStringLiteral("two"));
         QCOMPARE(viewer->windowTitle(), QStringLiteral("b.hlp"));
@@ -84,7 +83,7 @@ private slots:
             QVERIFY(QDir(m_dir.path()).mkdir(name));
         if (kind == 2)
             path = writeFile(name, "\x83\x7E\x83\x8B\x83\x5E"); // "ミルタ" in Shift-JIS
-        m_help->showContents(nullptr, path);
+        m_help->showContents(path);
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->browser()->toPlainText(), message.arg(QDir::toNativeSeparators(path)));
@@ -93,7 +92,7 @@ private slots:
     void quitClosesTheViewer()
     {
         m_help->quit(); // help never asked for: nothing to close
-        m_help->showContents(nullptr, writeFile("a.hlp", "<p>one</p>"));
+        m_help->showContents(writeFile("a.hlp", "<p>one</p>"));
         QPointer<HelpViewer> viewer = shownViewer();
         QVERIFY(viewer);
         m_help->quit();
@@ -104,7 +103,7 @@ private slots:
     // The game's own help file covers every part of the game.
     void shippedHelpFile()
     {
-        m_help->showContents(nullptr, QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"));
+        m_help->showContents(QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"));
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("ミルタ100ｍ走 ヘルプ"));

@@ -110,6 +110,21 @@ private slots:
         QVERIFY(!version->isVisible());
     }
 
+    // Where the window manager offers a minimise box on a side window, the
+    // toolbar button brings the minimised window back.
+    void aMinimisedSideWindowComesBackWithItsButton()
+    {
+        window->show();
+        window->onRankingClicked();
+        window->onVersionClicked();
+        ranking->setWindowState(Qt::WindowMinimized);
+        version->setWindowState(Qt::WindowMinimized);
+        window->onRankingClicked();
+        window->onVersionClicked();
+        QVERIFY(ranking->isVisible() && !ranking->isMinimized());
+        QVERIFY(version->isVisible() && !version->isMinimized());
+    }
+
     void minimisingTakesTheSideWindowsAlong()
     {
         window->show();

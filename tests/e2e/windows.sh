@@ -1,0 +1,94 @@
+#!/bin/bash
+# The game's windows on a desktop with a window manager: the race screen is
+# the one taskbar entry, a minimised side window comes back with its button,
+# the help viewer leaves the race in sight. Then, on an 800x480 screen, every
+# window stays on the screen, and help does not cover the pads or the clock.
+source "$(dirname "$0")/lib.sh" "$@"
+
+# show_side_window BUTTON_X TITLE: its toolbar button, pressed with the race
+# screen in front; prints the window's id.
+show_side_window()
+{
+    focus "$MAIN_WINDOW"
+    click "$1" "$BUTTON_Y"
+    find_window "$2" 10
+}
+
+open_race_screen
+skips_taskbar "$MAIN_WINDOW" && fail "the race screen is kept out of the taskbar"
+ranking=$(show_side_window "$RANKING_X" 'ランキング')
+version=$(show_side_window "$VERSION_X" 'Ver情報')
+[[ -n $ranking && -n $version ]] || fail "the side windows did not show"
+skips_taskbar "$ranking" || fail "the ranking window has a taskbar entry"
+skips_taskbar "$version" || fail "the version window has a taskbar entry"
+# Hidden and shown again, it still keeps out.
+click_in "$ranking" 348 380
+wait_until 5 window_gone "$ranking" || fail "the ranking window's OK did not hide it"
+ranking=$(show_side_window "$RANKING_X" 'ランキング')
+skips_taskbar "$ranking" || fail "the ranking window shown again has a taskbar entry"
+log "one taskbar entry"
+
+# Minimised by the window manager, the ranking window comes back, in front,
+# with its button; shown, it is left alone.
+xdotool windowminimize --sync "$ranking"
+show_side_window "$RANKING_X" 'ランキング' >/dev/null
+wait_until 5 window_active "$ranking" || fail "the ranking button did not bring the minimised window back"
+show_side_window "$RANKING_X" 'ランキング' >/dev/null
+sleep 0.5
+window_active "$MAIN_WINDOW" || fail "the ranking button activated the shown ranking window"
+log "a minimised side window comes back"
+
+# The help viewer opens beside or below the race screen (below, on this
+# screen, a little shorter than it would like).
+focus "$MAIN_WINDOW"
+click "$HELP_X" "$BUTTON_Y"
+viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
+[[ -n $viewer ]] || fail "no help viewer"
+race_frame=$(frame_geometry "$MAIN_WINDOW")
+wait_until 5 eval '! overlapping "$(frame_geometry "$viewer")" "$race_frame"' ||
+    fail "the help viewer at $(frame_geometry "$viewer") covers the race screen at $race_frame"
+on_screen "$(frame_geometry "$viewer")" || fail "the help viewer is not wholly on the screen"
+log "help viewer at $(frame_geometry "$viewer") beside the race screen at $race_frame"
+import -window root "$WORK/desktop.png"
+focus "$MAIN_WINDOW"
+exit_by_button
+
+# A small screen: each window moved just enough to fit.
+stop_display
+E2E_SCREEN=800x480 start_display
+start_game
+find_race_screen
+wait_until 5 eval 'on_screen "$(frame_geometry "$MAIN_WINDOW")"' ||
+    fail "the race screen at $(frame_geometry "$MAIN_WINDOW") is not on the 800x480 screen"
+find_race_screen # it may have moved once framed
+for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
+    window=$(show_side_window "${button_title%% *}" "${button_title#* }")
+    [[ -n $window ]] || fail "${button_title#* } did not show"
+    wait_until 5 eval 'on_screen "$(frame_geometry "$window")"' ||
+        fail "${button_title#* } at $(frame_geometry "$window") is not on the screen"
+done
+# No room beside the race screen: the help viewer goes over it, clear of the
+# pads and the clock.
+focus "$MAIN_WINDOW"
+click "$HELP_X" "$BUTTON_Y"
+viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
+[[ -n $viewer ]] || fail "no help viewer"
+on_screen "$(frame_geometry "$viewer")" || fail "the help viewer is not wholly on the screen"
+for part in "pads $PADS_GEOMETRY" "clock $CLOCK_GEOMETRY"; do
+    overlapping "$(frame_geometry "$viewer")" "$(client_rect "$MAIN_WINDOW" "${part#* }")" &&
+        fail "the help viewer at $(frame_geometry "$viewer") covers the ${part%% *}"
+done
+import -window root "$WORK/small_screen.png"
+# The name dialog, centred.
+focus "$MAIN_WINDOW"
+sweep 85
+dialog=$(find_window 'ランキング名前入力' 10)
+[[ -n $dialog ]] || fail "no name dialog after 85 strides"
+wait_until 5 eval 'on_screen "$(frame_geometry "$dialog")"' ||
+    fail "the name dialog at $(frame_geometry "$dialog") is not on the screen"
+press_in "$dialog" Escape
+wait_until 5 window_gone "$dialog" || fail "Esc did not close the name dialog"
+log "small screen: every window on it, help clear of the pads and the clock"
+focus "$MAIN_WINDOW"
+exit_by_button
+log "pass"

@@ -1,0 +1,87 @@
+#include "ui/placement.h"
+
+#include <QTest>
+
+// Where the windows go on screens of several sizes. Frames are the ones the
+// window manager of the end-to-end tests draws: 1 pixel each side and a
+// 20-pixel caption bar.
+class TestPlacement : public QObject
+{
+    Q_OBJECT
+
+    static constexpr QRect RaceScreenHome{231, 202, 601, 336};
+
+private slots:
+    void fittedInto_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("placed");
+        const QRect screen1024(0, 0, 1024, 768), screen800(0, 0, 800, 480);
+        QTest::newRow("race screen at home") << RaceScreenHome << screen1024 << QPoint(231, 202);
+        QTest::newRow("ranking at home") << QRect(331, 164, 388, 429) << screen1024 << QPoint(331, 164);
+        QTest::newRow("race screen, 800x480") << RaceScreenHome << screen800 << QPoint(199, 144);
+        QTest::newRow("ranking, 800x480") << QRect(331, 164, 388, 429) << screen800 << QPoint(331, 51);
+        QTest::newRow("version, 800x480") << QRect(368, 241, 310, 273) << screen800 << QPoint(368, 207);
+        QTest::newRow("exactly at the edge") << QRect(199, 144, 601, 336) << screen800 << QPoint(199, 144);
+        QTest::newRow("a panel at the top and left") << QRect(10, 10, 100, 100) << QRect(48, 32, 752, 448)
+                                                     << QPoint(48, 32);
+        QTest::newRow("larger than the area: caption bar on it") << QRect(100, 100, 900, 500) << screen800
+                                                                 << QPoint(0, 0);
+        QTest::newRow("second screen to the right") << QRect(1900, 700, 601, 336) << QRect(1024, 0, 1280, 1024)
+                                                    << QPoint(1703, 688);
+    }
+    void fittedInto()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, area);
+        QFETCH(QPoint, placed);
+        QCOMPARE(::fittedInto(frame, area), QRect(placed, frame.size()));
+    }
+
+    // The race screen's pads and clock, with the race screen's client area at
+    // (x + 1, y + 20).
+    void helpViewerFrame_data()
+    {
+        QTest::addColumn<QRect>("raceScreen");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("viewer");
+        QTest::newRow("wide screen: to the right") << RaceScreenHome << QRect(0, 0, 1920, 1080)
+                                                   << QRect(832, 202, 562, 502);
+        QTest::newRow("race screen at the right edge: to the left") << QRect(1300, 202, 601, 336)
+                                                                    << QRect(0, 0, 1920, 1080)
+                                                                    << QRect(738, 202, 562, 502);
+        QTest::newRow("1024x768: below, shorter") << RaceScreenHome << QRect(0, 0, 1024, 768)
+                                                  << QRect(231, 538, 562, 230);
+        QTest::newRow("1024x768 race screen moved down: above") << QRect(231, 420, 601, 336)
+                                                                 << QRect(0, 0, 1024, 768)
+                                                                 << QRect(231, 0, 562, 420);
+        QTest::newRow("800x480: over it, above the pads, left of the clock") << QRect(199, 144, 601, 336)
+                                                                            << QRect(0, 0, 800, 480)
+                                                                            << QRect(110, 0, 562, 445);
+        QTest::newRow("640x480: narrower, left of the clock") << QRect(39, 144, 601, 336) << QRect(0, 0, 640, 480)
+                                                              << QRect(0, 0, 512, 445);
+        QTest::newRow("no room beside the clock: over it") << QRect(-160, 144, 601, 336) << QRect(0, 0, 640, 480)
+                                                           << QRect(0, 0, 562, 445);
+        QTest::newRow("race screen in the area's bottom: above the pads") << QRect(0, 0, 601, 336)
+                                                                          << QRect(0, 0, 640, 240)
+                                                                          << QRect(0, 0, 473, 240);
+        QTest::newRow("no room above the pads: over them") << QRect(0, -100, 601, 336) << QRect(0, 0, 640, 400)
+                                                           << QRect(0, 0, 562, 400);
+    }
+    void helpViewerFrame()
+    {
+        QFETCH(QRect, raceScreen);
+        QFETCH(QRect, area);
+        QFETCH(QRect, viewer);
+        const QPoint client = raceScreen.topLeft() + QPoint(1, 20);
+        const QRect pads = QRect(48, 281, 161, 25).translated(client);
+        const QRect clock = QRect(472, 72, 127, 24).translated(client);
+        const QRect placed = ::helpViewerFrame(QSize(562, 502), QSize(322, 222), raceScreen, pads, clock, area);
+        QCOMPARE(placed, viewer);
+        QVERIFY(area.contains(placed));
+    }
+};
+
+QTEST_MAIN(TestPlacement)
+#include "tst_placement.moc"
