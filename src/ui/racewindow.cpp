@@ -4,7 +4,7 @@
 #include "core/errortext.h"
 #include "media/tuneplayer.h"
 #include "ranking/insertion.h"
-#include "ranking/namedialog.h"
+#include "ui/namedialog.h"
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
 #include "ui/helpviewer.h"

@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "core/cp932.h"
-#include "ranking/namedialog.h"
+#include "ui/namedialog.h"
 #include "ranking/nameentry.h"
 
 using Bytes = QByteArray;

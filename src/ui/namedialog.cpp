@@ -1,4 +1,4 @@
-#include "ranking/namedialog.h"
+#include "ui/namedialog.h"
 
 #include <QFontMetrics>
 #include <QLabel>
