@@ -1,7 +1,9 @@
 #include "core/cp932.h"
 
+#include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <utility>
 
 namespace {
 
@@ -62,6 +64,25 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8)
     if (!bytes || cp932ToUtf8(*bytes) != utf8)
         return std::nullopt;
     return bytes;
+}
+
+std::string_view cp932ReadBackForm(std::string_view character)
+{
+    using namespace std::string_view_literals;
+    // The character, what its bytes read back as, and those bytes.
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 7> readBack = {{
+        {"\u301C"sv, "\uFF5E"sv}, // WAVE DASH, FULLWIDTH TILDE: 81 60
+        {"\u2016"sv, "\u2225"sv}, // DOUBLE VERTICAL LINE, PARALLEL TO: 81 61
+        {"\u2212"sv, "\uFF0D"sv}, // MINUS SIGN, FULLWIDTH HYPHEN-MINUS: 81 7C
+        {"\u2014"sv, "\u2015"sv}, // EM DASH, HORIZONTAL BAR: 81 5C
+        {"\u00A2"sv, "\uFFE0"sv}, // CENT SIGN, FULLWIDTH CENT SIGN: 81 91
+        {"\u00A3"sv, "\uFFE1"sv}, // POUND SIGN, FULLWIDTH POUND SIGN: 81 92
+        {"\u00AC"sv, "\uFFE2"sv}, // NOT SIGN, FULLWIDTH NOT SIGN: 81 CA
+    }};
+    for (const auto &[variant, form] : readBack)
+        if (character == variant)
+            return form;
+    return character;
 }
 
 std::optional<std::string> cp932ToUtf8(std::string_view bytes)

@@ -17,6 +17,14 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8);
 // valid code page 932.
 std::optional<std::string> cp932ToUtf8(std::string_view bytes);
 
+// Code page 932 holds a few characters only as a look-alike that reads back as
+// the same character to a reader: "〜" (WAVE DASH, U+301C, as input methods on
+// Linux give it) is written 81 60, which reads back as "～" (FULLWIDTH TILDE,
+// U+FF5E). For such a character, UTF-8, the one that reads back; for any other,
+// the character itself. A look-alike that reads as another character ("¥"
+// written as "\") is not one of them.
+std::string_view cp932ReadBackForm(std::string_view character);
+
 // For showing bytes that may be damaged (a hand-edited ranking file): each
 // byte that does not start a valid character becomes U+FFFD. Never written back.
 std::string cp932ToUtf8ForDisplay(std::string_view bytes);

@@ -20,6 +20,31 @@ std::string rankingPrompt(int place);
 // would split the line or end the file's text.
 bool isStorableRankingName(std::string_view utf8);
 
+// A change to the name box, fitted as the platform's own edit box takes what
+// is typed, pasted or committed by an input method: what the name held before
+// stays; of what the change put in, each character is kept in the form the
+// ranking will show ("〜" becomes "～"), one that code page 932 cannot hold is
+// left out, a line break ends it, and it ends before the first character that
+// would take the name past RankingNameMaxBytes. Whole characters only.
+struct FittedName
+{
+    std::string name;        // UTF-8, storable
+    std::size_t cursor = 0;  // the byte just after what was kept of the change
+    bool keptNothing = false; // the change put in text and none of it was kept
+    std::string leftOut;     // the characters left out, each once, in order
+    bool cutAtLimit = false; // the rest of the change did not fit
+};
+
+// before: the name as it stood (storable); after: the name with the change;
+// cursor: the byte of after just past what the change put in, where a text
+// box leaves its cursor. Both UTF-8.
+FittedName fitRankingNameChange(std::string_view before, std::string_view after,
+                                std::size_t cursor);
+
+// The hint under the name box after a change: what it could not keep, UTF-8;
+// empty when it kept everything.
+std::string rankingNameHint(const FittedName &fitted);
+
 // Dialog units of a font: a horizontal unit is a quarter of the average width
 // of the letters A-Z and a-z, a vertical unit an eighth of the font's height.
 struct DialogUnits

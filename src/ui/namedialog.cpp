@@ -1,5 +1,9 @@
 #include "ui/namedialog.h"
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,12 +14,44 @@
 #include "core/cp932.h"
 #include "ranking/nameentry.h"
 #include "ui/desktop.h"
+#include "ui/errorbox.h"
 
-QValidator::State RankingNameValidator::validate(QString &input, int &) const
+RankingNameValidator::RankingNameValidator(const QString &name, QObject *parent)
+    : QValidator(parent)
+    , m_name(name)
 {
+}
+
+QValidator::State RankingNameValidator::validate(QString &input, int &pos) const
+{
+    if (input == m_name)
+        return Acceptable;
     // A lone surrogate would reach the file as "?".
-    return input.isValidUtf16() && isStorableRankingName(input.toStdString()) ? Acceptable
-                                                                               : Invalid;
+    if (!input.isValidUtf16())
+        return Invalid;
+    State state = Invalid;
+    guarded([&] {
+        const std::string after = input.toStdString();
+        if (isStorableRankingName(after)) {
+            m_name = input;
+            state = Acceptable;
+            emit hintChanged(QString());
+            return;
+        }
+        pos = std::clamp(pos, 0, int(input.size()));
+        if (pos < input.size() && input[pos].isLowSurrogate())
+            ++pos;
+        const FittedName fitted = fitRankingNameChange(m_name.toStdString(), after,
+                                                       input.first(pos).toUtf8().size());
+        // With nothing kept, the text box takes the change back whole.
+        if (!fitted.keptNothing) {
+            m_name = input = QString::fromStdString(fitted.name);
+            pos = QString::fromUtf8(fitted.name.data(), qsizetype(fitted.cursor)).size();
+            state = Acceptable;
+        }
+        emit hintChanged(QString::fromStdString(rankingNameHint(fitted)));
+    });
+    return state;
 }
 
 RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
@@ -37,9 +73,23 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
     prompt->move(du.x(8), du.y(8));
     prompt->adjustSize();
 
-    m_edit->setValidator(new RankingNameValidator(m_edit));
+    auto *validator = new RankingNameValidator(m_edit->text(), m_edit);
+    m_edit->setValidator(validator);
     m_edit->setGeometry(du.x(8), du.y(19), du.x(164), m_edit->sizeHint().height());
     m_edit->selectAll();
+
+    // What a change could not keep shows in the free row between the box and
+    // the buttons, as wide as the box.
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("hint"));
+    m_hint->setTextFormat(Qt::PlainText);
+    // A little smaller than the dialog's text, to leave air around it.
+    QFont hintFont = font();
+    hintFont.setPixelSize(std::max(1, QFontInfo(font()).pixelSize() * 85 / 100));
+    m_hint->setFont(hintFont);
+    const int hintTop = m_edit->geometry().bottom() + 1;
+    m_hint->setGeometry(du.x(8), hintTop, du.x(164), du.y(41) - hintTop);
+    connect(validator, &RankingNameValidator::hintChanged, this, &RankingNameDialog::showHint);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
@@ -58,6 +108,13 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
         move(frame.topLeft());
     }
     keepOnScreen(this);
+}
+
+void RankingNameDialog::showHint(const QString &hint)
+{
+    m_hint->setText(m_hint->fontMetrics().elidedText(hint, Qt::ElideRight, m_hint->width()));
+    if (!hint.isEmpty())
+        QApplication::beep();
 }
 
 QString RankingNameDialog::name() const

@@ -5,15 +5,27 @@
 #include <QDialog>
 #include <QValidator>
 
+class QLabel;
 class QLineEdit;
 
-// Lets into the name box only what the ranking file can hold as one line.
+// Lets into the name box only what the ranking file can hold as one line: a
+// change keeps what fits of it (fitRankingNameChange), in the form the
+// ranking will show. It remembers the name as the last change left it, to
+// tell what a change put in.
 class RankingNameValidator : public QValidator
 {
     Q_OBJECT
 public:
-    using QValidator::QValidator;
+    explicit RankingNameValidator(const QString &name, QObject *parent = nullptr);
     State validate(QString &input, int &pos) const override;
+
+signals:
+    // After each change: what it could not keep, for the player; empty when
+    // it kept everything.
+    void hintChanged(const QString &hint) const;
+
+private:
+    mutable QString m_name;
 };
 
 // The modal dialog that asks the name for a place in the ranking.
@@ -27,7 +39,10 @@ public:
     QString name() const;
 
 private:
+    void showHint(const QString &hint);
+
     QLineEdit *m_edit;
+    QLabel *m_hint;
 };
 
 // Shows the name dialog for a place (1..10) and waits for it. Returns the

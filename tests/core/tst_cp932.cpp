@@ -40,6 +40,40 @@ private slots:
         QVERIFY(!utf8ToCp932("a\xFF").has_value());
     }
 
+    // A character, the one its bytes read back as, and those bytes (none:
+    // refused, it would read back as another character).
+    void readBack_data()
+    {
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<QString>("readBack");
+        QTest::addColumn<Bytes>("bytes");
+        QTest::newRow("wave dash") << "\u301C" << "\uFF5E" << Bytes("\x81\x60");
+        QTest::newRow("double vertical line") << "\u2016" << "\u2225" << Bytes("\x81\x61");
+        QTest::newRow("minus sign") << "\u2212" << "\uFF0D" << Bytes("\x81\x7C");
+        QTest::newRow("em dash") << "\u2014" << "\u2015" << Bytes("\x81\x5C");
+        QTest::newRow("cent sign") << "\u00A2" << "\uFFE0" << Bytes("\x81\x91");
+        QTest::newRow("pound sign") << "\u00A3" << "\uFFE1" << Bytes("\x81\x92");
+        QTest::newRow("not sign") << "\u00AC" << "\uFFE2" << Bytes("\x81\xCA");
+        QTest::newRow("fullwidth tilde is itself") << "\uFF5E" << "\uFF5E" << Bytes("\x81\x60");
+        QTest::newRow("yen sign would read back as backslash") << "\u00A5" << "\u00A5" << Bytes();
+        QTest::newRow("overline would read back as tilde") << "\u203E" << "\u203E" << Bytes();
+    }
+    void readBack()
+    {
+        QFETCH(QString, character);
+        QFETCH(QString, readBack);
+        QFETCH(Bytes, bytes);
+        const std::string utf8 = character.toStdString();
+        const std::string_view form = cp932ReadBackForm(utf8);
+        QCOMPARE(QString::fromUtf8(form.data(), form.size()), readBack);
+        const std::optional<std::string> written = utf8ToCp932(form);
+        QCOMPARE(written.has_value(), !bytes.isEmpty());
+        if (written) {
+            QCOMPARE(Bytes::fromStdString(*written), bytes);
+            QCOMPARE(QString::fromStdString(*cp932ToUtf8(*written)), readBack);
+        }
+    }
+
     void decode_data()
     {
         QTest::addColumn<Bytes>("bytes");
