@@ -14,7 +14,8 @@ cd "$(dirname "$0")"
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libfluidsynth-dev libasound2-dev
                 libxcb1-dev timgm6mb-soundfont fonts-ipafont-gothic python3)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-file-utils appstream dpkg-dev)
+TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-file-utils appstream dpkg-dev
+               dbus-daemon fcitx5 fcitx5-mozc fcitx5-frontend-qt6)
 
 install_packages() {
     local missing=()

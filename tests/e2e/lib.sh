@@ -74,10 +74,16 @@ fail()
 
 keep_work=${E2E_KEEP:-0}
 
+# Functions a script adds here run first when it ends, to stop what it
+# started itself.
+CLEANUP_HOOKS=()
+
 cleanup()
 {
     local status=$?
     trap - EXIT INT TERM
+    local hook
+    for hook in "${CLEANUP_HOOKS[@]}"; do "$hook" || true; done
     if [[ -n $GAME_PID ]]; then
         kill -KILL "$GAME_PID" 2>/dev/null || true
         wait "$GAME_PID" 2>/dev/null || true
