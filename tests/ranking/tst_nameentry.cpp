@@ -49,6 +49,9 @@ private slots:
             << a120 + QString(7, QChar(0x304B)) << 127 << false << limitHint;
         QTest::newRow("130 あ into an empty box keep 127")
             << "" << QString(130, QChar(0x3042)) << 130 << a127 << 127 << false << limitHint;
+        QTest::newRow("half-width kana take a byte each")
+            << "" << QString(256, QChar(0xFF90)) << 256 << QString(255, QChar(0xFF90)) << 255 << false
+            << limitHint;
         QTest::newRow("in the middle, what followed stays")
             << "ab" + QString(251, 'c') << "abXYZ" + QString(251, 'c') << 5
             << "abXY" + QString(251, 'c') << 4 << false << limitHint;

@@ -93,15 +93,11 @@ private slots:
         QTest::addColumn<int>("pos");
         QTest::addColumn<QString>("result");
         QTest::addColumn<int>("resultPos");
-        QTest::newRow("kanji") << "" << "名前" << 2 << "名前" << 2;
-        QTest::newRow("255 ascii bytes") << "" << QString(255, 'a') << 255 << QString(255, 'a') << 255;
         QTest::newRow("256 ascii bytes") << "" << QString(256, 'a') << 256 << QString(255, 'a') << 255;
         QTest::newRow("a surrogate pair left out, the cursor after what was kept")
             << "ab" << "a𠮷xb" << 4 << "axb" << 2;
         QTest::newRow("jis wave dash") << "" << "〜" << 1 << "～" << 1;
-        QTest::newRow("line feed") << "" << "a\nb" << 3 << "a" << 1;
         QTest::newRow("hangul") << "" << "한" << 1 << QString() << 0;
-        QTest::newRow("yen sign") << "" << "¥" << 1 << QString() << 0;
         QTest::newRow("lone surrogate") << "" << QString(QChar(0xD800)) << 1 << QString() << 0;
     }
     void validator()
