@@ -69,7 +69,8 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8)
 std::string_view cp932ReadBackForm(std::string_view character)
 {
     using namespace std::string_view_literals;
-    // The character, what its bytes read back as, and those bytes.
+    // Each look-alike and the character its bytes read back as (the bytes
+    // after the names).
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 7> readBack = {{
         {"\u301C"sv, "\uFF5E"sv}, // WAVE DASH, FULLWIDTH TILDE: 81 60
         {"\u2016"sv, "\u2225"sv}, // DOUBLE VERTICAL LINE, PARALLEL TO: 81 61
