@@ -65,8 +65,10 @@ void Hint::pointerLeft()
 
 bool Hint::eventFilter(QObject *, QEvent *event)
 {
-    const bool press = event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress
-                       || event->type() == QEvent::MouseButtonDblClick;
+    // A key that a window takes as a shortcut (F1, F2, ...) comes only as
+    // ShortcutOverride; every other key comes as that and then as KeyPress.
+    const bool press = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride
+                       || event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
     if (press && (m_state == State::Waiting || m_state == State::Shown)) {
         hide();
         m_state = State::Dismissed;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QShortcut>
 #include <QTest>
 #include <QWindow>
 
@@ -52,15 +53,17 @@ private slots:
         image("B", 40);
         image("C", 120);
         image("", 160);
+        // A key the window answers, as the game's windows answer F2.
+        new QShortcut(QKeySequence(Qt::Key_F2), strip.get(), [] {});
         strip->show();
-        QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
+        QVERIFY(QTest::qWaitForWindowActive(strip.get()));
         movePointer({220, 50});
     }
     void cleanup() { strip.reset(); }
 
     // Steps: a place to move the pointer to (A, B, C, D, bare); "nudge" moves
     // it a pixel; "rest" waits until a hint shows, "expire" until it goes;
-    // "key" and "click" press; "linger" gives a hint time enough to come;
+    // "key", "answered key" (one the window takes as a shortcut) and "click" press; "linger" gives a hint time enough to come;
     // "none" checks that none shows. Then the hint showing right after the
     // last step is checked.
     void rules_data()
@@ -75,6 +78,7 @@ private slots:
         QTest::newRow("a click removes it") << QStringList{"A", "rest", "click"} << "";
         QTest::newRow("a key removes it, a move brings it back")
             << QStringList{"A", "rest", "key", "none", "linger", "none", "nudge", "rest"} << "A";
+        QTest::newRow("a key the window answers removes it") << QStringList{"A", "rest", "answered key"} << "";
         QTest::newRow("run out, it stays away on the image, comes back after leaving")
             << QStringList{"A", "rest", "expire", "nudge", "linger", "none", "bare", "A", "rest"} << "A";
     }
@@ -95,6 +99,8 @@ private slots:
                 QTRY_VERIFY2_WITH_TIMEOUT(shownHint().isEmpty(), "the hint stayed", 5000);
             else if (step == "key")
                 QTest::keyClick(strip.get(), Qt::Key_A);
+            else if (step == "answered key")
+                QTest::keyClick(strip.get(), Qt::Key_F2);
             else if (step == "click")
                 QTest::mouseClick(strip->windowHandle(), Qt::LeftButton, {}, pointer);
             else if (step == "linger")
