@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +24,11 @@ QFont layoutFont(int pixelHeight, bool bold)
     font.setPixelSize(pixelHeight);
     font.setBold(bold);
     return font;
+}
+
+bool gameWindowsTakeInput()
+{
+    return !QApplication::activeModalWidget();
 }
 
 void setColour(QWidget *widget, BgrColour colour)

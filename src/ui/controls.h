@@ -3,6 +3,8 @@
 #include "ui/colours.h"
 #include "ui/hint.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QPixmap>
 #include <QWidget>
 
@@ -32,6 +34,10 @@ public:
     void setStretch(bool stretch) { m_stretch = stretch; }
     void setHint(const QString &hint); // once, as the layout is made
     QString hint() const { return m_hint ? m_hint->text() : QString(); }
+    // The keys that do what a click does, as the window that answers them
+    // sets them; assistive technology reports them.
+    void setKeys(const QList<QKeySequence> &keys) { m_keys = keys; }
+    QList<QKeySequence> keys() const { return m_keys; }
 
 signals:
     void clicked();
@@ -48,6 +54,7 @@ protected:
 private:
     QPixmap m_picture;
     Hint *m_hint = nullptr;
+    QList<QKeySequence> m_keys;
     bool m_stretch = false;
     bool m_pressed = false;
 };
@@ -96,6 +103,10 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
+
+// Whether the game's windows take the player's input: not while a modal box
+// (the name dialog, an error box) waits for an answer.
+bool gameWindowsTakeInput();
 
 // Sets a window's or panel's own colour, the one its labels fill with.
 void setColour(QWidget *widget, BgrColour colour);

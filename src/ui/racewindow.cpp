@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShortcut>
 
 namespace {
 
@@ -92,6 +93,12 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     keepOnScreen(this);
 
     loadLayout<RaceWindow>(*this, layout);
+    // The keys every desktop game answers do what these buttons do.
+    m_helpButton->setKeys({QKeySequence(Qt::Key_F1)});
+    m_retryButton->setKeys({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_N)});
+    m_exitButton->setKeys({QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    answerGameKeys(this);
+
     m_raceTune = new TunePlayer(music, QStringLiteral("100m.mid"), this);
     m_goalTune = new TunePlayer(music, QStringLiteral("goal.mid"), this);
     m_rankingLines = builtInRankingLines();
@@ -109,6 +116,24 @@ void RaceWindow::attachSideWindows(RankingWindow *ranking, VersionWindow *versio
 {
     m_rankingWindow = ranking;
     m_versionWindow = version;
+    answerGameKeys(ranking);
+    answerGameKeys(version);
+}
+
+// A button's keys, in one of the game's windows while it is the active one.
+// A modal box is the active window while it is open, so they rest then.
+void RaceWindow::answerGameKeys(QWidget *window)
+{
+    for (PictureBox *button : {m_helpButton, m_retryButton, m_exitButton}) {
+        auto *shortcut = new QShortcut(window);
+        shortcut->setKeys(button->keys());
+        // A key held down is one press, as a held mouse button is one click.
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (gameWindowsTakeInput())
+                emit button->clicked();
+        });
+    }
 }
 
 void RaceWindow::loadRanking()

@@ -31,7 +31,8 @@ public:
     RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<RaceClock> clock = {});
     ~RaceWindow() override;
 
-    // The side windows the toolbar shows, made after the race screen.
+    // The side windows the toolbar shows, made after the race screen. They
+    // answer the game's keys as the race screen does.
     void attachSideWindows(RankingWindow *ranking, VersionWindow *version);
 
     // Start-up: the ranking file replaces the built-in ranking. Raises the
@@ -73,6 +74,7 @@ protected:
 private:
     static const LayoutRow<RaceWindow> layout[];
 
+    void answerGameKeys(QWidget *window);
     void chooseRunner(int runner);
     void closeSelectionBar();
     void moveRunnerBy(int runner, int step);
