@@ -1,5 +1,6 @@
 #include "app/game.h"
 
+#include "ui/accessibility.h"
 #include "ui/errorbox.h"
 #include "ui/layout.h"
 #include "ui/racewindow.h"
@@ -11,6 +12,7 @@
 Game::Game(MusicService::Output musicOutput) : m_music(musicOutput)
 {
     QApplication::setWindowIcon(QIcon(artwork("icon")));
+    installAccessibleInterfaces();
 }
 
 Game::~Game() = default;

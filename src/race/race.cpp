@@ -12,3 +12,11 @@ std::string clockCaption(int seconds, int tenths)
 {
     return std::to_string(seconds) + "." + std::to_string(tenths) + "秒";
 }
+
+bool ClockAnnouncements::dueAt(std::int64_t elapsedMs)
+{
+    if (m_lastMs && elapsedMs - *m_lastMs < IntervalMs)
+        return false;
+    m_lastMs = elapsedMs;
+    return true;
+}

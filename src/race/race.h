@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Which pad a stride waits for.
@@ -79,3 +80,20 @@ void advanceClock(RaceState &race, std::int64_t elapsedMs);
 std::string clockCaption(int seconds, int tenths);
 
 inline bool beyondFinish(int frameALeft) { return frameALeft > FinishLeft; }
+
+// Which captions of a running race clock a screen reader hears: the first,
+// then none until a second of real time has passed since the last one heard,
+// so that speech is not flooded with tenths. The final time is told anyway.
+class ClockAnnouncements
+{
+public:
+    static constexpr std::int64_t IntervalMs = 1000;
+
+    // The clock starts again from 0.
+    void restart() { m_lastMs.reset(); }
+    // Whether the caption of a tick elapsedMs after the start is told.
+    bool dueAt(std::int64_t elapsedMs);
+
+private:
+    std::optional<std::int64_t> m_lastMs;
+};

@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/accessibility.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -106,12 +108,22 @@ TextLabel::TextLabel(QWidget *parent, const LabelFont &font)
     setFont(layoutFont(font.pixelHeight, font.bold));
 }
 
-void TextLabel::setText(const QString &text)
+void TextLabel::setText(const QString &text, Announcement announcement)
 {
     m_text = text;
     // The label grows to the right and down; its top-left corner stays.
     resize(fontMetrics().horizontalAdvance(m_text), font().pixelSize());
     update();
+    if (announcement == Announcement::Now)
+        announce();
+}
+
+void TextLabel::announce()
+{
+    if (m_announcedText == m_text)
+        return;
+    m_announcedText = m_text;
+    announceNameChange(this);
 }
 
 void TextLabel::paintEvent(QPaintEvent *)

@@ -66,14 +66,21 @@ class TextLabel : public QWidget
     Q_OBJECT
 public:
     TextLabel(QWidget *parent, const LabelFont &font);
-    void setText(const QString &text);
+
+    // Assistive technology hears of a new text at once, or only when the
+    // label is told to announce it (the race clock speaks up once a second).
+    enum class Announcement { Now, Deferred };
+    void setText(const QString &text, Announcement announcement = Announcement::Now);
     QString text() const { return m_text; }
+    // Tells assistive technology the text, unless it has heard it already.
+    void announce();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QString m_text;
+    QString m_announcedText;
     QColor m_textColour;
 };
 

@@ -93,6 +93,9 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     keepOnScreen(this);
 
     loadLayout<RaceWindow>(*this, layout);
+    // For a player who cannot see them; the race itself stays a pointer game.
+    m_redPad->setAccessibleName(QStringLiteral("赤いパッド"));
+    m_bluePad->setAccessibleName(QStringLiteral("青いパッド"));
     // The keys every desktop game answers do what these buttons do.
     m_helpButton->setKeys({QKeySequence(Qt::Key_F1)});
     m_retryButton->setKeys({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_N)});
@@ -147,6 +150,7 @@ void RaceWindow::onRedPadMoved()
 {
     if (!m_race.started) {
         m_race.started = true;
+        m_clockAnnouncements.restart();
         m_raceClock->start();
         m_goalTune->rewind();
         m_raceTune->rewind();
@@ -181,8 +185,12 @@ void RaceWindow::moveRunnerBy(int runner, int step)
 // finish between strides has finished.
 void RaceWindow::onClockTick()
 {
-    advanceClock(m_race, m_raceClock->elapsedMs());
-    m_clockLabel->setText(QString::fromStdString(clockCaption(m_race.seconds, m_race.tenths)));
+    const qint64 elapsedMs = m_raceClock->elapsedMs();
+    advanceClock(m_race, elapsedMs);
+    m_clockLabel->setText(QString::fromStdString(clockCaption(m_race.seconds, m_race.tenths)),
+                          TextLabel::Announcement::Deferred);
+    if (m_clockAnnouncements.dueAt(elapsedMs))
+        m_clockLabel->announce();
     if (m_race.stridePhase != StridePhase::RedPadExpected)
         return;
     for (int runner : FinishTestOrder) {
@@ -199,6 +207,7 @@ void RaceWindow::finish(int runner)
     m_race.stridePhase = StridePhase::Finished;
     goalPose(runner)->show();
     m_raceClock->stop();
+    m_clockLabel->announce(); // the final time
     enterFinishIntoRanking();
 }
 

@@ -110,6 +110,7 @@ private:
     TunePlayer *m_goalTune = nullptr;
     std::unique_ptr<RaceClock> m_raceClock;
     RaceState m_race;
+    ClockAnnouncements m_clockAnnouncements;
     RankingLines m_rankingLines;
     RankingFile m_rankingFile;
     RankingWindow *m_rankingWindow = nullptr;

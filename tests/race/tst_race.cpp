@@ -64,6 +64,36 @@ private slots:
         QVERIFY(!beyondFinish(500));
         QVERIFY(beyondFinish(501));
     }
+
+    // The ticks whose caption a screen reader hears; a time earlier than the
+    // one before is the first tick of a new race.
+    void clockAnnouncements_data()
+    {
+        QTest::addColumn<QList<qint64>>("tickTimes");
+        QTest::addColumn<QList<qint64>>("heard");
+        QTest::newRow("the first tick") << ticks(1) << QList<qint64>{70};
+        QTest::newRow("three seconds: once a second") << ticks(43) << QList<qint64>{70, 1120, 2170};
+        QTest::newRow("a second after a stall") << QList<qint64>{70, 140, 3000, 3070, 3990, 4060}
+                                                << QList<qint64>{70, 3000, 4060};
+        QTest::newRow("a new race is heard from its first tick")
+            << ticks(16) + ticks(2) << QList<qint64>{70, 1120, 70};
+    }
+    void clockAnnouncements()
+    {
+        QFETCH(QList<qint64>, tickTimes);
+        QFETCH(QList<qint64>, heard);
+        ClockAnnouncements announcements;
+        QList<qint64> told;
+        qint64 previous = 0;
+        for (qint64 at : tickTimes) {
+            if (at < previous)
+                announcements.restart();
+            previous = at;
+            if (announcements.dueAt(at))
+                told << at;
+        }
+        QCOMPARE(told, heard);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestRace)

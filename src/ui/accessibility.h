@@ -1,0 +1,18 @@
+#pragma once
+
+class QWidget;
+
+// How screen readers, magnifiers and switch access see the game, through
+// Qt's accessibility (AT-SPI on Linux). Each window is a frame named by its
+// caption; a picture with a hint is a push button named by it, whose Press
+// does what a click does and which reports the keys that do the same; a
+// label is static text named by its caption; a panel is a pane, named where
+// the window names it (the pads). Children come in reading order.
+//
+// Installs the interfaces for the game's control kinds and windows. Once,
+// before the first window is made.
+void installAccessibleInterfaces();
+
+// Tells assistive technology that a control's name (a label's caption)
+// changed. Clients keep the names they have read, so every change is told.
+void announceNameChange(QWidget *control);
