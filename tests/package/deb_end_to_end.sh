@@ -1,6 +1,6 @@
 #!/bin/sh
 # The Debian package end to end, as a new player meets it: build the .deb with
-# cpack, unpack it into a scratch root (the system is left alone), start the
+# cpack, check it with lintian --pedantic, unpack it into a scratch root (the system is left alone), start the
 # launcher with a fresh HOME under a private X server with openbox, run one
 # race with xdotool, enter the ranking and find it in the play folder, open
 # the help, then close the game and expect exit code 0.
@@ -13,7 +13,7 @@ set -eu
 
 build=${1:?usage: deb_end_to_end.sh <build folder>}
 build=$(cd "$build" && pwd -P)
-for tool in cpack dpkg-deb dpkg-shlibdeps Xvfb openbox xdotool xwininfo xprop timeout; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian Xvfb openbox xdotool xwininfo xprop timeout; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool not found"; exit 77; }
 done
 
@@ -74,10 +74,19 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 libfluidsynth3 libc6 timgm6mb-s
     esac
 done
 
+step "checking the package with lintian"
+# Debian's own checker, at its most demanding, has nothing to say.
+findings=$(timeout 120 lintian --pedantic "$deb" 2>"$work/lintian.err") || {
+    cat "$work/lintian.err" >&2
+    fail "lintian failed: $findings"
+}
+[ -z "$findings" ] || fail "lintian reports:
+$findings"
+
 step "unpacking into a scratch root"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-launcher=$root/usr/bin/milta100m
+launcher=$root/usr/games/milta100m
 [ -x "$launcher" ] || fail "no launcher in the package"
 cmp -s "$(dirname "$0")/../../LICENSE" "$root/usr/share/doc/milta100m/copyright" ||
     fail "the package lacks the licence as /usr/share/doc/milta100m/copyright"

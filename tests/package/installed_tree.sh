@@ -1,7 +1,7 @@
 #!/bin/sh
-# Installs the game into a scratch prefix and checks the installed tree and
-# the launcher's play folder, with a stand-in for the game that reports where
-# and how it was started.
+# Installs the game into a scratch prefix and checks the installed tree, the
+# manual page against the game's --help, and the launcher's play folder, with
+# a stand-in for the game that reports where and how it was started.
 #
 #   tests/package/installed_tree.sh <build folder>
 set -eu
@@ -17,13 +17,15 @@ timeout 120 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # The tree a player gets.
 for file in \
-    bin/milta100m \
+    games/milta100m \
     libexec/milta100m/milta100m \
     libexec/milta100m/milta100m.hlp \
     share/milta100m/100m.mid \
     share/milta100m/goal.mid \
     share/milta100m/rank.mlt \
     share/doc/milta100m/copyright \
+    share/doc/milta100m/changelog.gz \
+    share/man/man6/milta100m.6.gz \
     share/applications/io.github.milta100m.milta100m.desktop \
     share/metainfo/io.github.milta100m.milta100m.metainfo.xml \
     share/icons/hicolor/16x16/apps/milta100m.png \
@@ -34,9 +36,18 @@ for file in \
     share/icons/hicolor/256x256/apps/milta100m.png; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
-[ -x "$prefix/bin/milta100m" ] || fail "the launcher is not executable"
+[ -x "$prefix/games/milta100m" ] || fail "the launcher is not executable"
 [ -x "$prefix/libexec/milta100m/milta100m" ] || fail "the game is not executable"
 if [ "$failures" -ne 0 ]; then exit 1; fi
+
+# The manual page names every option --help lists.
+manual=$(gzip -dc "$prefix/share/man/man6/milta100m.6.gz" | sed 's/\\-/-/g')
+options=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/libexec/milta100m/milta100m" --help |
+    sed -n 's/^  \(-[^ ].*[^ ]\)  .*/\1/p' | tr ',' '\n' | tr -d ' ')
+[ -n "$options" ] || fail "no options found in --help"
+for option in $options; do
+    printf '%s\n' "$manual" | grep -q -- "$option\\>" || fail "the manual page does not name $option"
+done
 
 # A stand-in game: records its working directory and arguments.
 stub=$prefix/libexec/milta100m/milta100m
@@ -48,7 +59,7 @@ STUB
 chmod +x "$stub"
 share=$prefix/share/milta100m
 log=$work/started
-launcher=$prefix/bin/milta100m
+launcher=$prefix/games/milta100m
 export MILTA_STUB_LOG="$log"
 
 launch() { # HOME XDG_DATA_HOME(or -) [arguments...]
@@ -121,21 +132,21 @@ started_in "$home/.local/share/milta100m" || fail "a relative XDG_DATA_HOME was 
 # Started through PATH and through a link, as a menu does; the game's exit code comes back.
 home=$work/path
 mkdir -p "$home" "$work/links"
-ln -s "$prefix/bin/milta100m" "$work/links/milta"
+ln -s "$prefix/games/milta100m" "$work/links/milta"
 rm -f "$log"
 status=0
-(cd / && env -u XDG_DATA_HOME HOME="$home" PATH="$prefix/bin:$PATH" MILTA_STUB_EXIT=3 timeout 20 milta100m) ||
+(cd / && env -u XDG_DATA_HOME HOME="$home" PATH="$prefix/games:$PATH" MILTA_STUB_EXIT=3 timeout 20 milta100m) ||
     status=$?
 [ "$status" -eq 3 ] || fail "the game's exit code 3 came back as $status"
 started_in "$home/.local/share/milta100m" || fail "a start through PATH did not reach the game"
 launcher=$work/links/milta
 launch "$home" - || fail "start through a link failed"
-launcher=$prefix/bin/milta100m
+launcher=$prefix/games/milta100m
 started_in "$home/.local/share/milta100m" || fail "a start through a link did not reach the game"
 
 # No HOME and no XDG_DATA_HOME: a clear refusal, nothing started.
 rm -f "$log"
-if (cd / && env -u HOME -u XDG_DATA_HOME timeout 20 "$prefix/bin/milta100m" 2>/dev/null); then
+if (cd / && env -u HOME -u XDG_DATA_HOME timeout 20 "$prefix/games/milta100m" 2>/dev/null); then
     fail "a start without HOME succeeded"
 fi
 [ ! -f "$log" ] || fail "the game started without a play folder"
