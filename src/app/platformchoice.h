@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Which window system the game runs on. Where an X server answers (XWayland
+// gives one on every mainstream Wayland desktop) the game runs on X11, where
+// its windows open at their own places and keep out of the taskbar; where
+// only a Wayland compositor is there, natively on Wayland. The player's own
+// choice comes first: Qt's -platform option or QT_QPA_PLATFORM.
+struct PlatformChoice
+{
+    std::string platform; // the Qt platform plugin to load; empty: as Qt chooses
+    std::string reason;   // for the log, in a few words
+};
+
+// The environment's values are null where a variable is not set; the X
+// server is asked only when the rule comes to it.
+PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
+                              const char *display, const char *waylandDisplay,
+                              const std::function<bool()> &xServerAnswers);
+
+// Makes the choice for this process before the QApplication exists, asking
+// the X server on DISPLAY, and logs it in the category milta100m.platform
+// (off by default).
+void choosePlatformForGame(int argc, char **argv);
