@@ -1,6 +1,7 @@
 #include "app/game.h"
 
 #include "ui/accessibility.h"
+#include "ui/desktop.h"
 #include "ui/errorbox.h"
 #include "ui/layout.h"
 #include "ui/racewindow.h"
@@ -30,6 +31,9 @@ int Game::run()
     m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
     m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());
 
+    // The launcher's activation token gives the race screen the keyboard.
+    if (qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"))
+        activateWhenShown(m_raceWindow.get());
     m_raceWindow->show();
     const int exitCode = QApplication::exec();
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -150,7 +151,37 @@ private:
     bool m_framePending = false;
 };
 
+// Watches a window's showing; see activateWhenShown().
+class Activator : public QObject
+{
+public:
+    explicit Activator(QWidget *window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            m_pending = true;
+        } else if (m_pending && event->type() == QEvent::Paint) {
+            // The compositor activates only a window it has a picture of:
+            // the request goes after this first one.
+            m_pending = false;
+            QTimer::singleShot(0, m_window, [window = m_window] { window->activateWindow(); });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    bool m_pending = false;
+};
+
 } // namespace
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 void keepOutOfTaskbar(QWidget *window)
 {
@@ -178,7 +209,15 @@ void keepOutOfTaskbar(QWidget *window)
 
 void keepOnScreen(QWidget *window, Placement placement)
 {
+    if (onWayland())
+        return;
     new ScreenKeeper(window, std::move(placement));
+}
+
+void activateWhenShown(QWidget *window)
+{
+    if (onWayland())
+        new Activator(window);
 }
 
 QMargins expectedFrameMargins()

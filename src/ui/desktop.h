@@ -9,11 +9,23 @@ class QWidget;
 
 // The game's windows on the player's desktop.
 
+// Whether the game's windows are native Wayland windows. The compositor then
+// puts them where it likes, and gives the keyboard to a window only as the
+// xdg-activation protocol asks it to.
+bool onWayland();
+
 // Keeps a window out of the taskbar and the pager, so that the race screen's
 // is the game's one entry there. Call it each time the window is about to be
 // shown: the window manager forgets it when the window hides. Does nothing
 // where the desktop is not X11.
 void keepOutOfTaskbar(QWidget *window);
+
+// On Wayland, asks the compositor each time the window is shown, once it is
+// drawn, to give it the keyboard: with the token the game was started with
+// (XDG_ACTIVATION_TOKEN, which Qt spends on the first request) or with one
+// for the player's last input. Elsewhere the window manager gives a new
+// window the keyboard itself, and this does nothing.
+void activateWhenShown(QWidget *window);
 
 // Where a window's frame goes, given the margins of the frame.
 using Placement = std::function<QRect(const QMargins &frameMargins)>;
@@ -22,7 +34,7 @@ using Placement = std::function<QRect(const QMargins &frameMargins)>;
 // frame lies within the available area of its screen, or puts its frame
 // where `placement` says. That is done first by the frame the window is
 // expected to get, then, once the window manager has framed it, by the real
-// one.
+// one. Does nothing on Wayland.
 void keepOnScreen(QWidget *window, Placement placement = {});
 
 // The frame the window manager puts around the game's windows, as it framed

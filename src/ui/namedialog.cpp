@@ -108,6 +108,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
         move(frame.topLeft());
     }
     keepOnScreen(this);
+    activateWhenShown(this);
 }
 
 void RankingNameDialog::showHint(const QString &hint)

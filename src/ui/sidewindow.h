@@ -4,8 +4,9 @@
 
 #include <QWidget>
 
-// The ranking and version windows: top-level windows of their own, not
-// owned by the race screen, that hide instead of closing.
+// The ranking and version windows: top-level windows that hide instead of
+// closing. On X11 they are not owned by the race screen; on Wayland they are
+// its transient children.
 class SideWindow : public QWidget
 {
     Q_OBJECT
