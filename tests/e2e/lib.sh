@@ -40,12 +40,15 @@ skip()
     exit 77
 }
 
+# A script that needs other tools names them, and their packages, before
+# sourcing this.
+E2E_TOOLS=${E2E_TOOLS:-Xvfb openbox xdotool xwininfo xprop import convert compare identify iconv timeout flock}
+E2E_PACKAGES=${E2E_PACKAGES:-xvfb openbox xdotool x11-utils imagemagick}
 missing=()
-for tool in Xvfb openbox xdotool xwininfo xprop import convert compare identify iconv timeout flock; do
+for tool in $E2E_TOOLS; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
-((${#missing[@]} == 0)) ||
-    skip "missing tools: ${missing[*]} (Debian: xvfb openbox xdotool x11-utils imagemagick)"
+((${#missing[@]} == 0)) || skip "missing tools: ${missing[*]} (Debian: $E2E_PACKAGES)"
 
 # A sanitizer build of the game reports leaks of its own, not of system libraries.
 export LSAN_OPTIONS="suppressions=$TESTS_DIR/../lsan.supp:print_suppressions=0"
@@ -62,13 +65,14 @@ E2E_MAIN_PID=$$
 
 log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
 
+# save_screen FILE: what the screen shows, as PNG; fails where there is none.
+save_screen() { [[ -n ${DISPLAY:-} ]] && import -window root "$1" 2>/dev/null; }
+
 fail()
 {
     log "FAIL: $*"
-    if [[ -n ${DISPLAY:-} ]]; then
-        # What the screen looked like, for whoever reads the failure.
-        import -window root "$WORK/failure.png" 2>/dev/null && keep_work=1 || true
-    fi
+    # What the screen looked like, for whoever reads the failure.
+    save_screen "$WORK/failure.png" && keep_work=1 || true
     exit 1
 }
 
@@ -131,7 +135,7 @@ wait_until()
 # and a new server on its number would lose its clients to it; so servers
 # start and stop one at a time.
 XSERVER_LOCK=/tmp/.milta-e2e-xserver.lock
-XVFB_PID=
+XSERVER_PID=
 
 # Starts Xvfb on a display number of its own choosing, then openbox. The
 # screen is E2E_SCREEN (WIDTHxHEIGHT) big, 1024x768 unless set.
@@ -141,7 +145,7 @@ start_display()
     flock -w 30 9 || fail "the X server lock stayed taken"
     Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset -ac \
         3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
-    XVFB_PID=$!
+    XSERVER_PID=$!
     wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
     exec 9>&-
     DISPLAY=":$(head -n1 "$WORK/display")"
@@ -152,16 +156,17 @@ start_display()
     log "display $DISPLAY ready"
 }
 
-# Ends Xvfb and waits until it is gone, under the lock.
+# Ends the X server (Xvfb, or the compositor that runs XWayland) and waits
+# until it is gone, under the lock.
 stop_display()
 {
-    [[ -n $XVFB_PID ]] || return 0
+    [[ -n $XSERVER_PID ]] || return 0
     exec 9>>"$XSERVER_LOCK"
     flock -w 30 9 || true
-    kill -TERM "$XVFB_PID" 2>/dev/null || true
-    wait_until 5 process_gone "$XVFB_PID" || kill -KILL "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=
+    kill -TERM "$XSERVER_PID" 2>/dev/null || true
+    wait_until 5 process_gone "$XSERVER_PID" || kill -KILL "$XSERVER_PID" 2>/dev/null || true
+    wait "$XSERVER_PID" 2>/dev/null || true
+    XSERVER_PID=
     exec 9>&-
 }
 
