@@ -23,8 +23,10 @@ void keepOutOfTaskbar(QWidget *window);
 // On Wayland, asks the compositor each time the window is shown, once it is
 // drawn, to give it the keyboard: with the token the game was started with
 // (XDG_ACTIVATION_TOKEN, which Qt spends on the first request) or with one
-// for the player's last input. Elsewhere the window manager gives a new
-// window the keyboard itself, and this does nothing.
+// for the player's last input. Qt asks nothing for a window it takes for
+// active already, such as a transient child of the active window. Elsewhere
+// the window manager gives a new window the keyboard itself, and this does
+// nothing.
 void activateWhenShown(QWidget *window);
 
 // Where a window's frame goes, given the margins of the frame.

@@ -61,6 +61,7 @@ void HelpEngine::showContents(const QString &helpFile, const RaceInSight &race)
 {
     if (!m_viewer) {
         m_viewer = new HelpViewer;
+        activateWhenShown(m_viewer);
         if (race.screen.isNull())
             keepOnScreen(m_viewer);
         else

@@ -23,6 +23,7 @@ SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int t
     move(left, top);
     setFixedSize(clientWidth, clientHeight);
     keepOnScreen(this);
+    activateWhenShown(this);
 }
 
 void SideWindow::showWindow()
