@@ -87,4 +87,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/milta100m/milta100m)
 # are loaded at run time and have to be named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, fonts-ipafont-gothic, libfluidsynth3, libasound2")
+# Qt's Wayland platform plugin, for a desktop without XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)
