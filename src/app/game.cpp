@@ -31,7 +31,8 @@ int Game::run()
     m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
     m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());
 
-    // The launcher's activation token gives the race screen the keyboard.
+    // The desktop that started the game may have handed it an activation
+    // token: with it the race screen gets the keyboard on Wayland.
     if (qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"))
         activateWhenShown(m_raceWindow.get());
     m_raceWindow->show();

@@ -10,8 +10,8 @@ class QWidget;
 // The game's windows on the player's desktop.
 
 // Whether the game's windows are native Wayland windows. The compositor then
-// puts them where it likes, and gives the keyboard to a window only as the
-// xdg-activation protocol asks it to.
+// puts them where it likes, and a window that wants the keyboard asks for it
+// through the xdg-activation protocol.
 bool onWayland();
 
 // Keeps a window out of the taskbar and the pager, so that the race screen's
