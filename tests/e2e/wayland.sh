@@ -231,6 +231,7 @@ done
 wait_until 15 has_toplevel 'ランキング名前入力' || fail "no name dialog after 85 strides"
 race_end=$(date +%s%N)
 wait_until 5 focused 'ランキング名前入力' || fail "the name dialog did not get the keyboard"
+save_screen "$WORK/name_dialog.png"
 name='Wayland E2E'
 as_player wtype "$name"
 as_player wtype -k Return
