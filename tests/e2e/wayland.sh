@@ -17,8 +17,7 @@ VIRTUAL_POINTER=${3:-}
 dpkg-query -W -f='${Status}' qt6-wayland 2>/dev/null | grep -q 'install ok installed' ||
     skip "Qt's Wayland platform plugin is missing (Debian: qt6-wayland)"
 
-# The race screen's buttons and the ranking window's OK, in client coordinates.
-HELP_X=268
+# The help viewer's title, and the ranking window's OK in client coordinates.
 HELP_TITLE='ミルタ100ｍ走 ヘルプ'
 OK_X=348; OK_Y=380
 
@@ -122,12 +121,10 @@ rm -f "$PLAY/rank.mlt"
 install_ranking
 ((EUID != 0)) || chown -R 65534:65534 "$PLAYER_RUN" "$WORK/player-home" "$PLAY"
 
+PLAYER_ENV=(HOME="$WORK/player-home" XDG_RUNTIME_DIR="$PLAYER_RUN" XDG_CONFIG_HOME="$WORK/player-home/.config"
+            LSAN_OPTIONS="suppressions=$WORK/bin/lsan.supp:print_suppressions=0")
 # as_player COMMAND...: runs it as the player, on the player's compositor.
-as_player()
-{
-    env HOME="$WORK/player-home" XDG_RUNTIME_DIR="$PLAYER_RUN" XDG_CONFIG_HOME="$WORK/player-home/.config" \
-        LSAN_OPTIONS="suppressions=$WORK/bin/lsan.supp:print_suppressions=0" "${PLAYER[@]}" "$@"
-}
+as_player() { env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$@"; }
 
 # No XWayland: only Wayland. The game's windows get the keyboard only by
 # asking for it (xdg-activation), as where the compositor prevents focus
@@ -194,10 +191,9 @@ click_at()
 # capture NAME: the race screen's client area as $WORK/NAME.png.
 capture() { as_player grim -g "$ORIGIN_X,$ORIGIN_Y ${CLIENT_W}x$CLIENT_H" - >"$WORK/$1.png"; }
 
-(cd "$PLAY" && exec env -u XDG_SESSION_TYPE QT_LOGGING_RULES="milta100m.platform=true" \
-    HOME="$WORK/player-home" XDG_RUNTIME_DIR="$PLAYER_RUN" XDG_CONFIG_HOME="$WORK/player-home/.config" \
-    LSAN_OPTIONS="suppressions=$WORK/bin/lsan.supp:print_suppressions=0" "${PLAYER[@]}" "$WORK/bin/milta100m") \
-    </dev/null >"$WORK/game.out" 2>"$WORK/game.err" {POINTER}>&- &
+# No XDG_SESSION_TYPE, as where sway is started from a console: the game finds the compositor itself.
+(cd "$PLAY" && exec env -u XDG_SESSION_TYPE "${PLAYER_ENV[@]}" QT_LOGGING_RULES="milta100m.platform=true" \
+    "${PLAYER[@]}" "$WORK/bin/milta100m") </dev/null >"$WORK/game.out" 2>"$WORK/game.err" {POINTER}>&- &
 GAME_PID=$!
 wait_until 20 has_toplevel "$MAIN_TITLE" || fail "no toplevel '$MAIN_TITLE' under sway: $(cat "$WORK/game.err")"
 grep -q "^milta100m.platform: window system: wayland (DISPLAY is not set, a Wayland compositor is on WAYLAND_DISPLAY=$WAYLAND_DISPLAY)" \
