@@ -198,14 +198,19 @@ GAME_PID=$!
 wait_until 20 has_toplevel "$MAIN_TITLE" || fail "no toplevel '$MAIN_TITLE' under sway: $(cat "$WORK/game.err")"
 grep -q "^milta100m.platform: window system: wayland (DISPLAY is not set, a Wayland compositor is on WAYLAND_DISPLAY=$WAYLAND_DISPLAY)" \
     "$WORK/game.err" || fail "the game did not log its choice of Wayland: $(cat "$WORK/game.err")"
+# Drawn as designed: runner 0 at the start, the pads on the ground. The
+# window's place is read anew until then: sway moves it once it has
+# decorated it.
+race_screen_at_rest()
+{
+    read -r ORIGIN_X ORIGIN_Y _ < <(toplevel "$MAIN_TITLE")
+    capture start && shows_picture start 24 128 runner0_a.xpm
+}
+wait_until 5 race_screen_at_rest || fail "runner 0 frame A is not at x 24 at start"
 read -r ORIGIN_X ORIGIN_Y width height _ shell < <(toplevel "$MAIN_TITLE")
 [[ ${width}x$height == 599x315 && $shell == xdg_shell ]] ||
     fail "the race screen is a $shell window of ${width}x$height, not a Wayland toplevel of 599x315"
 log "race screen: a Wayland toplevel at $ORIGIN_X,$ORIGIN_Y"
-
-# Drawn as designed: runner 0 at the start, the pads on the ground.
-wait_until 5 eval 'capture start && shows_picture start 24 128 runner0_a.xpm' ||
-    fail "runner 0 frame A is not at x 24 at start"
 for probe in 47,293,FF8000 48,293,FF0000 128,293,0000FF 209,293,FF8000; do
     IFS=, read -r x y rgb <<<"$probe"
     [[ $(pixel start "$x" "$y") == "$rgb" ]] || fail "pixel ($x, $y) is $(pixel start "$x" "$y"), not $rgb"
