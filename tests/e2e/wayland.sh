@@ -124,6 +124,9 @@ install_ranking
 PLAYER_ENV=(HOME="$WORK/player-home" XDG_RUNTIME_DIR="$PLAYER_RUN" XDG_CONFIG_HOME="$WORK/player-home/.config"
             LSAN_OPTIONS="suppressions=$WORK/bin/lsan.supp:print_suppressions=0")
 # as_player COMMAND...: runs it as the player, on the player's compositor.
+# A program in the background is started as (exec env "${PLAYER_ENV[@]}"
+# "${PLAYER[@]}" ...) &, which keeps its own process id: the clean-up ends
+# the program itself.
 as_player() { env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$@"; }
 
 # No XWayland: only Wayland. The game's windows get the keyboard only by
@@ -137,8 +140,8 @@ no_focus [app_id="milta100m"]
 focus_on_window_activation focus
 focus_follows_mouse no
 SWAY
-WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    as_player sway --config "$WORK/sway.config" </dev/null >"$WORK/sway.log" 2>&1 &
+(exec env "${PLAYER_ENV[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${PLAYER[@]}" \
+    sway --config "$WORK/sway.config") </dev/null >"$WORK/sway.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 wayland_socket() { compgen -G "$PLAYER_RUN/wayland-[0-9]" >/dev/null && compgen -G "$PLAYER_RUN/sway-ipc.*.sock" >/dev/null; }
 wait_until 15 wayland_socket || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
@@ -152,10 +155,11 @@ save_screen() { as_player grim - >"$1" 2>/dev/null; }
 # A pointer and a keyboard stay on sway's seat from before the game starts,
 # so that the game takes their input from the first event on.
 mkfifo "$WORK/pointer"
-as_player "$VIRTUAL_POINTER" 1024x768 <"$WORK/pointer" >"$WORK/pointer.out" 2>"$WORK/pointer.err" &
+(exec env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$VIRTUAL_POINTER" 1024x768) <"$WORK/pointer" >"$WORK/pointer.out" \
+    2>"$WORK/pointer.err" &
 BACKGROUND_PIDS+=($!)
 exec {POINTER}>"$WORK/pointer"
-as_player wtype -s $((E2E_TIMEOUT * 1000)) </dev/null >/dev/null 2>&1 {POINTER}>&- &
+(exec env "${PLAYER_ENV[@]}" "${PLAYER[@]}" wtype -s $((E2E_TIMEOUT * 1000))) </dev/null >/dev/null 2>&1 {POINTER}>&- &
 BACKGROUND_PIDS+=($!)
 
 # pointer COMMAND...: commands for the virtual pointer, one an argument.
