@@ -27,20 +27,22 @@ struct RaceState
     std::string entryName; // the last name entered for the ranking, code page 932
 };
 
-// A runner of the roster: the pixels it gains on each pad. The race window
-// holds each runner's sprite frames and goal pose, indexed like the roster.
+// A runner of the roster: his name, as his portrait's hint shows it, and the
+// pixels he gains on each pad. The race window holds each runner's sprite
+// frames, goal pose and portrait, indexed like the roster.
 struct Runner
 {
+    const char *name; // UTF-8
     int redStep;
     int blueStep;
 };
 
 inline constexpr std::array RunnerRoster = {
-    Runner{3, 3}, // 0 ポルカさん
-    Runner{3, 3}, // 1 嘆きの老人
-    Runner{5, 1}, // 2 サスライの剣士, who strides unevenly
-    Runner{3, 3}, // 3 ダイモン ゴロウ
-    Runner{3, 3}, // 4 ナギ先生
+    Runner{"ポルカさん", 3, 3},
+    Runner{"嘆きの老人", 3, 3},
+    Runner{"サスライの剣士", 5, 1}, // who strides unevenly
+    Runner{"ダイモン ゴロウ", 3, 3},
+    Runner{"ナギ先生", 3, 3},
 };
 inline constexpr int RunnerCount = int(RunnerRoster.size());
 

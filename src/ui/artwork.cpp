@@ -7,9 +7,9 @@ static void registerArtwork()
     Q_INIT_RESOURCE(art);
 }
 
-QPixmap artwork(const char *name)
+QPixmap artwork(PictureName picture)
 {
     static const bool registered = (registerArtwork(), true);
     Q_UNUSED(registered);
-    return QPixmap(QStringLiteral(":/art/%1.xpm").arg(QLatin1String(name)));
+    return QPixmap(QStringLiteral(":/art/%1.xpm").arg(QLatin1String(picture.name().data(), qsizetype(picture.name().size()))));
 }

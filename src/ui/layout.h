@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/art/pictures.h"
 #include "ui/controls.h"
 #include "ui/errorbox.h"
 
@@ -9,13 +10,37 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 #include <variant>
 
-// A picture of the artwork by its name ("runner0_a").
-QPixmap artwork(const char *name);
+namespace layout_detail {
+
+// Named where the compiler reports a picture that the artwork lacks.
+void noSuchPictureInTheArtwork();
+
+} // namespace layout_detail
+
+// A picture of the artwork by its name ("runner0_a"), checked while compiling:
+// a name that art.qrc does not list stops the build.
+class PictureName
+{
+public:
+    constexpr PictureName() = default;
+    consteval PictureName(const char *name) : m_name(name)
+    {
+        if (std::ranges::find(ArtworkPictures, m_name) == std::end(ArtworkPictures))
+            layout_detail::noSuchPictureInTheArtwork();
+    }
+    constexpr std::string_view name() const { return m_name; } // empty: none
+
+private:
+    std::string_view m_name;
+};
+
+QPixmap artwork(PictureName picture);
 
 namespace layout_detail {
 
@@ -62,7 +87,7 @@ struct LayoutRow
     LabelFont font = {};                 // a label's
     bool visible = true;
     void (Window::*handler)() = nullptr; // an image's click, a panel's pointer move
-    const char *picture = nullptr;       // an image's picture, by its name in the artwork
+    PictureName picture = {};            // an image's picture
     bool stretched = false;              // an image scaled to fill its control
 };
 
@@ -134,13 +159,98 @@ void loadLayout(Window &window, std::span<const LayoutRow<Window>> rows)
     }
 }
 
+// Rows made per runner or per ranking place.
+
+namespace layout_detail {
+
+template <std::size_t size>
+struct Literal
+{
+    char text[size];
+    consteval Literal(const char (&literal)[size]) { std::ranges::copy(literal, text); }
+    static constexpr std::size_t length = size - 1;
+};
+
+consteval std::size_t digitCount(int number)
+{
+    std::size_t digits = 1;
+    for (; number >= 10; number /= 10)
+        ++digits;
+    return digits;
+}
+
+template <Literal prefix, int number, Literal suffix>
+inline constexpr auto numberedText = [] {
+    static_assert(number >= 0);
+    constexpr std::size_t digits = digitCount(number);
+    std::array<char, prefix.length + digits + suffix.length + 1> text = {};
+    auto out = std::ranges::copy_n(prefix.text, prefix.length, text.begin()).out;
+    for (std::size_t i = digits, rest = number; i-- > 0; rest /= 10)
+        out[i] = char('0' + rest % 10);
+    std::ranges::copy_n(suffix.text, suffix.length, out + digits);
+    return text;
+}();
+
+template <class Window>
+constexpr std::array<LayoutRow<Window>, 1> asRows(const LayoutRow<Window> &row)
+{
+    return {row};
+}
+template <class Window, std::size_t count>
+constexpr std::array<LayoutRow<Window>, count> asRows(const std::array<LayoutRow<Window>, count> &rows)
+{
+    return rows;
+}
+
+} // namespace layout_detail
+
+// A name with a number in it, made while compiling: numbered<"Bevel", 3> is
+// "Bevel3", numbered<"runner", 2, "_goal"> is "runner2_goal".
+template <layout_detail::Literal prefix, int number, layout_detail::Literal suffix = "">
+inline constexpr const char *numbered = layout_detail::numberedText<prefix, number, suffix>.data();
+
+// One table of the rows and arrays of rows given, in that order.
+template <class First, class... Rest>
+consteval auto layoutRows(const First &first, const Rest &...rest)
+{
+    using Row = typename decltype(layout_detail::asRows(first))::value_type;
+    constexpr std::size_t count = (std::tuple_size_v<decltype(layout_detail::asRows(first))> + ...
+                                   + std::tuple_size_v<decltype(layout_detail::asRows(rest))>);
+    std::array<Row, count> rows = {};
+    auto out = rows.begin();
+    out = std::ranges::copy(layout_detail::asRows(first), out).out;
+    ((out = std::ranges::copy(layout_detail::asRows(rest), out).out), ...);
+    return rows;
+}
+
+// The rows that rowsOf(i) gives for i = first, first + 1, ... up to last - 1,
+// in that order. i comes as a std::integral_constant, so that it can pick an
+// element of a member array (slot<&W::portraits, i>).
+template <int first, int last, class RowsOf>
+consteval auto layoutRowsFor(RowsOf rowsOf)
+{
+    return [&]<int... i>(std::integer_sequence<int, i...>) {
+        return layoutRows(rowsOf(std::integral_constant<int, first + i>())...);
+    }(std::make_integer_sequence<int, last - first>());
+}
+
+// Whether every image of the rows has its picture.
+template <class Window, std::size_t rowCount>
+consteval bool everyImageHasAPicture(const std::array<LayoutRow<Window>, rowCount> &rows)
+{
+    return std::ranges::none_of(rows, [](const LayoutRow<Window> &row) {
+        return std::holds_alternative<typename LayoutRow<Window>::template Slot<PictureBox>>(row.control)
+               && row.picture.name().empty();
+    });
+}
+
 // Whether the rows give every element of a member array its control, so that
 // a runner or a ranking place added to an array cannot go without one.
 // GCC cannot compare function addresses in a constant expression while
 // UBSan keeps its null-pointer checks, so the sanitizer build leaves this
 // check to the normal build.
 template <auto member, class Window, std::size_t rowCount>
-consteval bool fillsEveryElement([[maybe_unused]] const LayoutRow<Window> (&rows)[rowCount])
+consteval bool fillsEveryElement([[maybe_unused]] const std::array<LayoutRow<Window>, rowCount> &rows)
 {
 #ifdef MILTA_UBSAN
     return true;

@@ -18,10 +18,30 @@
 namespace {
 
 using W = RaceWindow;
+using Row = LayoutRow<RaceWindow>;
 constexpr LabelFont ClockFont = {24, true, clRed};
 constexpr LabelFont GoalArrowFont = {13, true, clWindowText};
 constexpr LabelFont GoalWordsFont = {11, true, clWindowText};
 const char *const StoppedClock = "0.0秒";
+
+// The runners' sprites stand on the track.
+constexpr int SpriteTop = 128;
+constexpr int SpriteWidth = 71;
+constexpr int SpriteHeight = 105;
+
+// The buttons of the toolbar and of the selection bar stand in slots 72
+// pixels apart.
+constexpr int buttonLeft(int slot)
+{
+    return 32 + 72 * slot;
+}
+constexpr int ButtonTop = 8;
+constexpr int ButtonSize = 41;
+
+// The goal poses are made in this order of runners; the portraits stand on
+// the selection bar in this order, left to right.
+constexpr std::array<int, RunnerCount> GoalPoseOrder = {0, 4, 3, 1, 2};
+constexpr std::array<int, RunnerCount> PortraitOrder = {0, 1, 4, 2, 3};
 
 // A ranking line as the labels show it.
 QString shownText(const std::string &bytes)
@@ -32,47 +52,103 @@ QString shownText(const std::string &bytes)
 } // namespace
 
 // clang-format off
-constexpr LayoutRow<RaceWindow> RaceWindow::layout[] = {
-    {.objectName = "Image3",  .control = slot<&W::m_trackStrip>,                                          .left = 0,             .top = 128, .width = 633, .height = 105,                                                                                                                               .picture = "track",          .stretched = true},
-    {.objectName = "Image2",  .control = slot<&W::m_strideFrames, 0>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner0_b"},
-    {.objectName = "Image1",  .control = slot<&W::m_stanceFrames, 0>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                                                                               .picture = "runner0_a"},
-    {.objectName = "Image4",  .control = slot<&W::m_leftCloud>,                                           .left = 96,            .top = 80,  .width = 65,  .height = 41,                                                                                                                                .picture = "cloud"},
-    {.objectName = "Image5",  .control = slot<&W::m_rightCloud>,                                          .left = 320,           .top = 64,  .width = 65,  .height = 41,                                                                                                                                .picture = "cloud"},
-    {.objectName = "Label1",  .control = slot<&W::m_clockLabel>,                                          .left = 472,           .top = 72,                                                   .text = StoppedClock,      .font = ClockFont},
-    {.objectName = "Image6",  .control = slot<&W::m_stanceFrames, 1>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner1_a"},
-    {.objectName = "Image7",  .control = slot<&W::m_strideFrames, 1>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner1_b"},
-    {.objectName = "Image8",  .control = slot<&W::m_stanceFrames, 2>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner2_a"},
-    {.objectName = "Image9",  .control = slot<&W::m_strideFrames, 2>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner2_b"},
-    {.objectName = "Image10", .control = slot<&W::m_stanceFrames, 3>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner3_a"},
-    {.objectName = "Image11", .control = slot<&W::m_strideFrames, 3>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner3_b"},
-    {.objectName = "Image12", .control = slot<&W::m_stanceFrames, 4>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner4_a"},
-    {.objectName = "Image13", .control = slot<&W::m_strideFrames, 4>,                                     .left = StartLeft,     .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner4_b"},
-    {.objectName = "Image14", .control = slot<&W::m_goalPoses, 0>,                                        .left = GoalLeft,      .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner0_goal"},
-    {.objectName = "Image15", .control = slot<&W::m_goalPoses, 4>,                                        .left = GoalLeft,      .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner4_goal"},
-    {.objectName = "Image16", .control = slot<&W::m_goalPoses, 3>,                                        .left = GoalLeft,      .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner3_goal"},
-    {.objectName = "Image17", .control = slot<&W::m_goalPoses, 1>,                                        .left = GoalLeft,      .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner1_goal"},
-    {.objectName = "Image18", .control = slot<&W::m_goalPoses, 2>,                                        .left = GoalLeft,      .top = 128, .width = 71,  .height = 105,                                                                       .visible = false,                                       .picture = "runner2_goal"},
-    {.objectName = "Panel3",  .control = slot<&W::m_groundStrip>,                                         .left = 0,             .top = 233, .width = 625, .height = 143, .colour = clOrange},
-    // The goal marker: the arrow under the goal poses' middle, the words under the poses.
-    {.objectName = "Label2",  .control = slot<&W::m_goalArrow>,       .parent = slot<&W::m_groundStrip>,  .left = GoalLeft + 32, .top = 0,                                                    .text = "↑",               .font = GoalArrowFont},
-    {.objectName = "Label3",  .control = slot<&W::m_goalWords>,       .parent = slot<&W::m_groundStrip>,  .left = GoalLeft,      .top = 16,                                                   .text = "この辺がゴール",  .font = GoalWordsFont},
-    {.objectName = "Panel1",  .control = slot<&W::m_redPad>,          .parent = slot<&W::m_groundStrip>,  .left = 48,            .top = 48,  .width = 81,  .height = 25,  .colour = clRed,                                                                        .handler = &W::onRedPadMoved},
-    {.objectName = "Panel2",  .control = slot<&W::m_bluePad>,         .parent = slot<&W::m_groundStrip>,  .left = 128,           .top = 48,  .width = 81,  .height = 25,  .colour = clBlue,                                                                       .handler = &W::onBluePadMoved},
-    {.objectName = "Panel4",  .control = slot<&W::m_toolbar>,                                             .left = 0,             .top = 0,   .width = 601, .height = 57,  .colour = clPink},
-    {.objectName = "Image19", .control = slot<&W::m_runnerButton>,    .parent = slot<&W::m_toolbar>,      .left = 32,            .top = 8,   .width = 41,  .height = 41,                      .text = "キャラクター",                                             .handler = &W::onRunnerButtonClicked, .picture = "button_runner"},
-    {.objectName = "Image26", .control = slot<&W::m_exitButton>,      .parent = slot<&W::m_toolbar>,      .left = 392,           .top = 8,   .width = 41,  .height = 41,                      .text = "終了",                                                     .handler = &W::onExitClicked,         .picture = "button_exit"},
-    {.objectName = "Image27", .control = slot<&W::m_retryButton>,     .parent = slot<&W::m_toolbar>,      .left = 104,           .top = 8,   .width = 41,  .height = 41,                      .text = "リトライ",                                                 .handler = &W::onRetryClicked,        .picture = "button_retry"},
-    {.objectName = "Image28", .control = slot<&W::m_rankingButton>,   .parent = slot<&W::m_toolbar>,      .left = 176,           .top = 8,   .width = 41,  .height = 41,                      .text = "ランキング",                                               .handler = &W::onRankingClicked,      .picture = "button_ranking"},
-    {.objectName = "Image29", .control = slot<&W::m_helpButton>,      .parent = slot<&W::m_toolbar>,      .left = 248,           .top = 8,   .width = 41,  .height = 41,                      .text = "ヘルプ",                                                   .handler = &W::onHelpClicked,         .picture = "button_help"},
-    {.objectName = "Image30", .control = slot<&W::m_versionButton>,   .parent = slot<&W::m_toolbar>,      .left = 320,           .top = 8,   .width = 41,  .height = 41,                      .text = "Ver情報",                                                  .handler = &W::onVersionClicked,      .picture = "button_version"},
-    {.objectName = "Panel5",  .control = slot<&W::m_selectionBar>,                                        .left = 0,             .top = 0,   .width = 601, .height = 57,  .colour = clPink,                                                     .visible = false},
-    {.objectName = "Image20", .control = slot<&W::m_portraits, 0>,    .parent = slot<&W::m_selectionBar>, .left = 32,            .top = 8,   .width = 41,  .height = 41,                      .text = "ポルカさん",                                               .handler = &W::onPortraitClicked<0>,  .picture = "portrait0"},
-    {.objectName = "Image21", .control = slot<&W::m_portraits, 1>,    .parent = slot<&W::m_selectionBar>, .left = 104,           .top = 8,   .width = 41,  .height = 41,                      .text = "嘆きの老人",                                               .handler = &W::onPortraitClicked<1>,  .picture = "portrait1"},
-    {.objectName = "Image22", .control = slot<&W::m_portraits, 4>,    .parent = slot<&W::m_selectionBar>, .left = 176,           .top = 8,   .width = 41,  .height = 41,                      .text = "ナギ先生",                                                 .handler = &W::onPortraitClicked<4>,  .picture = "portrait4"},
-    {.objectName = "Image23", .control = slot<&W::m_portraits, 2>,    .parent = slot<&W::m_selectionBar>, .left = 248,           .top = 8,   .width = 41,  .height = 41,                      .text = "サスライの剣士",                                           .handler = &W::onPortraitClicked<2>,  .picture = "portrait2"},
-    {.objectName = "Image24", .control = slot<&W::m_portraits, 3>,    .parent = slot<&W::m_selectionBar>, .left = 320,           .top = 8,   .width = 41,  .height = 41,                      .text = "ダイモン ゴロウ",                                          .handler = &W::onPortraitClicked<3>,  .picture = "portrait3"},
-    {.objectName = "Image25", .control = slot<&W::m_backButton>,      .parent = slot<&W::m_selectionBar>, .left = 392,           .top = 8,   .width = 41,  .height = 41,                      .text = "戻る",                                                     .handler = &W::onBackClicked,         .picture = "button_back"},
-};
+consteval auto RaceWindow::layout()
+{
+    // Runner r's frame A (waiting for the red pad) and frame B at the start
+    // line; at rest only runner 0's frame A shows.
+    const auto stanceFrame = [](auto r, const char *objectName) {
+        return Row{.objectName = objectName, .control = slot<&W::m_stanceFrames, r>,
+                   .left = StartLeft, .top = SpriteTop, .width = SpriteWidth, .height = SpriteHeight,
+                   .visible = r == 0, .picture = numbered<"runner", r, "_a">};
+    };
+    const auto strideFrame = [](auto r, const char *objectName) {
+        return Row{.objectName = objectName, .control = slot<&W::m_strideFrames, r>,
+                   .left = StartLeft, .top = SpriteTop, .width = SpriteWidth, .height = SpriteHeight,
+                   .visible = false, .picture = numbered<"runner", r, "_b">};
+    };
+    // Runner 0's frames come before the clouds, the others' after the clock.
+    const auto laterRunnersFrames = [&](auto r) {
+        return std::array{stanceFrame(r, numbered<"Image", 2 * r + 4>), strideFrame(r, numbered<"Image", 2 * r + 5>)};
+    };
+    // The goal poses stand where the runners first stand beyond the finish line.
+    const auto goalPose = [](auto i) {
+        constexpr int r = GoalPoseOrder[i];
+        return Row{.objectName = numbered<"Image", 14 + i>, .control = slot<&W::m_goalPoses, r>,
+                   .left = GoalLeft, .top = SpriteTop, .width = SpriteWidth, .height = SpriteHeight,
+                   .visible = false, .picture = numbered<"runner", r, "_goal">};
+    };
+    // A portrait chooses its runner; his name is its hint.
+    const auto portrait = [](auto i) {
+        constexpr int r = PortraitOrder[i];
+        return Row{.objectName = numbered<"Image", 20 + i>, .control = slot<&W::m_portraits, r>,
+                   .parent = slot<&W::m_selectionBar>,
+                   .left = buttonLeft(i), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+                   .text = RunnerRoster[r].name, .handler = &W::onPortraitClicked<r>,
+                   .picture = numbered<"portrait", r>};
+    };
+    return layoutRows(
+        Row{.objectName = "Image3", .control = slot<&W::m_trackStrip>,
+            .left = 0, .top = SpriteTop, .width = 633, .height = SpriteHeight,
+            .picture = "track", .stretched = true},
+        strideFrame(std::integral_constant<int, 0>(), "Image2"),
+        stanceFrame(std::integral_constant<int, 0>(), "Image1"),
+        Row{.objectName = "Image4", .control = slot<&W::m_leftCloud>,
+            .left = 96, .top = 80, .width = 65, .height = 41,
+            .picture = "cloud"},
+        Row{.objectName = "Image5", .control = slot<&W::m_rightCloud>,
+            .left = 320, .top = 64, .width = 65, .height = 41,
+            .picture = "cloud"},
+        Row{.objectName = "Label1", .control = slot<&W::m_clockLabel>,
+            .left = 472, .top = 72,
+            .text = StoppedClock, .font = ClockFont},
+        layoutRowsFor<1, RunnerCount>(laterRunnersFrames),
+        layoutRowsFor<0, RunnerCount>(goalPose),
+        Row{.objectName = "Panel3", .control = slot<&W::m_groundStrip>,
+            .left = 0, .top = 233, .width = 625, .height = 143,
+            .colour = clOrange},
+        // The goal marker: the arrow under the goal poses' middle, the words under the poses.
+        Row{.objectName = "Label2", .control = slot<&W::m_goalArrow>, .parent = slot<&W::m_groundStrip>,
+            .left = GoalLeft + 32, .top = 0,
+            .text = "↑", .font = GoalArrowFont},
+        Row{.objectName = "Label3", .control = slot<&W::m_goalWords>, .parent = slot<&W::m_groundStrip>,
+            .left = GoalLeft, .top = 16,
+            .text = "この辺がゴール", .font = GoalWordsFont},
+        Row{.objectName = "Panel1", .control = slot<&W::m_redPad>, .parent = slot<&W::m_groundStrip>,
+            .left = 48, .top = 48, .width = 81, .height = 25,
+            .colour = clRed, .handler = &W::onRedPadMoved},
+        Row{.objectName = "Panel2", .control = slot<&W::m_bluePad>, .parent = slot<&W::m_groundStrip>,
+            .left = 128, .top = 48, .width = 81, .height = 25,
+            .colour = clBlue, .handler = &W::onBluePadMoved},
+        Row{.objectName = "Panel4", .control = slot<&W::m_toolbar>,
+            .left = 0, .top = 0, .width = 601, .height = 57,
+            .colour = clPink},
+        Row{.objectName = "Image19", .control = slot<&W::m_runnerButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(0), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "キャラクター", .handler = &W::onRunnerButtonClicked, .picture = "button_runner"},
+        Row{.objectName = "Image26", .control = slot<&W::m_exitButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(5), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "終了", .handler = &W::onExitClicked, .picture = "button_exit"},
+        Row{.objectName = "Image27", .control = slot<&W::m_retryButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(1), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "リトライ", .handler = &W::onRetryClicked, .picture = "button_retry"},
+        Row{.objectName = "Image28", .control = slot<&W::m_rankingButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(2), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "ランキング", .handler = &W::onRankingClicked, .picture = "button_ranking"},
+        Row{.objectName = "Image29", .control = slot<&W::m_helpButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(3), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "ヘルプ", .handler = &W::onHelpClicked, .picture = "button_help"},
+        Row{.objectName = "Image30", .control = slot<&W::m_versionButton>, .parent = slot<&W::m_toolbar>,
+            .left = buttonLeft(4), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "Ver情報", .handler = &W::onVersionClicked, .picture = "button_version"},
+        Row{.objectName = "Panel5", .control = slot<&W::m_selectionBar>,
+            .left = 0, .top = 0, .width = 601, .height = 57,
+            .colour = clPink, .visible = false},
+        layoutRowsFor<0, RunnerCount>(portrait),
+        // Back, in the slot after the last portrait.
+        Row{.objectName = "Image25", .control = slot<&W::m_backButton>, .parent = slot<&W::m_selectionBar>,
+            .left = buttonLeft(RunnerCount), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
+            .text = "戻る", .handler = &W::onBackClicked, .picture = "button_back"});
+}
 // clang-format on
 
 RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<RaceClock> clock)
@@ -81,8 +157,10 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
       m_music(music), m_help(help),
       m_raceClock(clock ? std::move(clock) : std::make_unique<TimerRaceClock>())
 {
-    static_assert(fillsEveryElement<&W::m_stanceFrames>(layout) && fillsEveryElement<&W::m_strideFrames>(layout)
-                      && fillsEveryElement<&W::m_goalPoses>(layout) && fillsEveryElement<&W::m_portraits>(layout),
+    static constexpr auto rows = layout();
+    static_assert(everyImageHasAPicture(rows));
+    static_assert(fillsEveryElement<&W::m_stanceFrames>(rows) && fillsEveryElement<&W::m_strideFrames>(rows)
+                      && fillsEveryElement<&W::m_goalPoses>(rows) && fillsEveryElement<&W::m_portraits>(rows),
                   "every runner of the roster has his sprites and his portrait");
     setWindowTitle(QStringLiteral("ミルタ100ｍ走"));
     setWindowIcon(QIcon(artwork("icon")));
@@ -92,7 +170,7 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     setFixedSize(599, 315);
     keepOnScreen(this);
 
-    loadLayout<RaceWindow>(*this, layout);
+    loadLayout<RaceWindow>(*this, rows);
     // For a player who cannot see them; the race itself stays a pointer game.
     m_redPad->setAccessibleName(QStringLiteral("赤いパッド"));
     m_bluePad->setAccessibleName(QStringLiteral("青いパッド"));

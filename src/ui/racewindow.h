@@ -72,7 +72,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    static const LayoutRow<RaceWindow> layout[];
+    static consteval auto layout();
 
     void answerGameKeys(QWidget *window);
     void chooseRunner(int runner);

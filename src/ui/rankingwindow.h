@@ -20,7 +20,7 @@ public:
     PictureBox *okButton() const { return m_okButton; }
 
 private:
-    static const LayoutRow<RankingWindow> layout[];
+    static consteval auto layout();
 
     TextLabel *m_title = nullptr;
     std::array<TextLabel *, RankingPlaces> m_placeLabels = {};

@@ -14,7 +14,7 @@ public:
     PictureBox *okButton() const { return m_okButton; }
 
 private:
-    static const LayoutRow<VersionWindow> layout[];
+    static consteval auto layout();
 
     TextLabel *m_title = nullptr;
     SunkenBox *m_titleFrame = nullptr;
