@@ -43,7 +43,7 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 std::vector<uint32_t> property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
     const XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection, xcb_get_property(connection, false, window, name, type, 0, 64), nullptr),
+        xcb_get_property_reply(connection, xcb_get_property(connection, false, window, name, type, 0, 4096), nullptr),
         &std::free);
     if (!reply || reply->type != type || reply->format != 32)
         return {};
@@ -229,4 +229,23 @@ QMargins expectedFrameMargins()
             return frame->margins;
     }
     return {};
+}
+
+QList<QWidget *> stackingOrder(QList<QWidget *> windows)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
+        return windows;
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const std::vector<uint32_t> stacking = property(
+        connection, screen->root, internAtom(connection, "_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    if (stacking.empty())
+        return windows;
+    const auto height = [&stacking](const QWidget *window) -> std::ptrdiff_t {
+        // internalWinId(): a window not made native yet is not stacked, and winId() would make it.
+        const auto found = std::ranges::find(stacking, uint32_t(window->internalWinId()));
+        return found == stacking.end() ? -1 : found - stacking.begin();
+    };
+    std::ranges::stable_sort(windows, {}, height);
+    return windows;
 }

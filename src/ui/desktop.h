@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMargins>
 #include <QRect>
 
@@ -42,3 +43,9 @@ void keepOnScreen(QWidget *window, Placement placement = {});
 // The frame the window manager puts around the game's windows, as it framed
 // one already shown; none before that.
 QMargins expectedFrameMargins();
+
+// The given top-level windows as the window manager stacks them, the lowest
+// first; where the desktop does not say (not X11, or a window manager
+// without _NET_CLIENT_LIST_STACKING), in the order given. Windows the window
+// manager does not know (hidden ones) come first.
+QList<QWidget *> stackingOrder(QList<QWidget *> windows);

@@ -395,20 +395,32 @@ void RaceWindow::paintEvent(QPaintEvent *event)
     }
 }
 
-// Minimising the race screen takes the shown side windows along.
+// Minimising the race screen takes the shown side windows along; restoring
+// it brings them back, stacked as they were: each window in turn, the lowest
+// first, goes on top.
 void RaceWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         if (isMinimized()) {
-            for (QWidget *window : {static_cast<QWidget *>(m_rankingWindow), static_cast<QWidget *>(m_versionWindow)}) {
-                if (window && window->isVisible()) {
+            QList<QWidget *> shown;
+            for (QWidget *window : QList<QWidget *>{m_rankingWindow, m_versionWindow}) {
+                if (window && window->isVisible())
+                    shown.append(window);
+            }
+            m_stackedBeforeMinimise.clear();
+            if (!shown.isEmpty()) {
+                for (QWidget *window : stackingOrder(shown + QList<QWidget *>{this}))
+                    m_stackedBeforeMinimise.append(window);
+                for (QWidget *window : shown)
                     window->hide();
-                    m_hiddenByMinimise.append(window);
-                }
             }
         } else {
-            for (QWidget *window : std::exchange(m_hiddenByMinimise, {}))
+            for (const QPointer<QWidget> &window : std::exchange(m_stackedBeforeMinimise, {})) {
+                if (!window)
+                    continue;
                 window->show();
+                window->raise();
+            }
         }
     }
     QWidget::changeEvent(event);

@@ -7,6 +7,7 @@
 #include "ui/controls.h"
 #include "ui/layout.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -113,8 +114,8 @@ private:
     ClockAnnouncements m_clockAnnouncements;
     RankingLines m_rankingLines;
     RankingFile m_rankingFile;
-    RankingWindow *m_rankingWindow = nullptr;
-    VersionWindow *m_versionWindow = nullptr;
-    QList<QWidget *> m_hiddenByMinimise;
+    QPointer<RankingWindow> m_rankingWindow;
+    QPointer<VersionWindow> m_versionWindow;
+    QList<QPointer<QWidget>> m_stackedBeforeMinimise; // lowest first
     bool m_painted = false;
 };

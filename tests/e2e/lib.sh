@@ -528,3 +528,18 @@ skips_taskbar()
     state=$(xprop -id "$1" _NET_WM_STATE)
     [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* && $state == *_NET_WM_STATE_SKIP_PAGER* ]]
 }
+
+# stacking WINDOW...: those of the windows that the window manager stacks, the
+# lowest first.
+stacking()
+{
+    local listed id window stacked=()
+    listed=$(xprop -root _NET_CLIENT_LIST_STACKING)
+    for id in ${listed#*# }; do
+        id=$((${id%,}))
+        for window in "$@"; do
+            [[ $id != "$window" ]] || stacked+=("$window")
+        done
+    done
+    echo "${stacked[*]}"
+}

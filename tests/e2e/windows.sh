@@ -1,7 +1,8 @@
 #!/bin/bash
 # The game's windows on a desktop with a window manager: the race screen is
 # the one taskbar entry, a minimised side window comes back with its button,
-# the help viewer leaves the race in sight. Then, on an 800x480 screen, every
+# minimising and restoring the game keeps the windows' stacking, the help
+# viewer leaves the race in sight. Then, on an 800x480 screen, every
 # window stays on the screen, and help does not cover the pads or the clock.
 source "$(dirname "$0")/lib.sh" "$@"
 
@@ -37,6 +38,20 @@ show_side_window "$RANKING_X" 'ランキング' >/dev/null
 sleep 0.5
 window_active "$MAIN_WINDOW" || fail "the ranking button activated the shown ranking window"
 log "a minimised side window comes back"
+
+# Minimised and restored from the taskbar, the game's windows come back
+# stacked as they were: the version window above the race screen, the ranking
+# window below it.
+focus "$MAIN_WINDOW"
+focus "$version"
+before=$(stacking "$ranking" "$MAIN_WINDOW" "$version")
+[[ $before == "$ranking $MAIN_WINDOW $version" ]] || fail "stacked as $before before the minimise"
+xdotool windowminimize --sync "$MAIN_WINDOW"
+wait_until 5 window_gone "$version" || fail "the version window stayed on the screen"
+xdotool windowactivate --sync "$MAIN_WINDOW"
+wait_until 5 eval '[[ $(stacking "$ranking" "$MAIN_WINDOW" "$version") == "$before" ]]' ||
+    fail "stacked as $(stacking "$ranking" "$MAIN_WINDOW" "$version") after the restore, not $before"
+log "restored as stacked before"
 
 # The help viewer opens beside or below the race screen (below, on this
 # screen, a little shorter than it would like).
