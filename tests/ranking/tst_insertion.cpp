@@ -3,24 +3,26 @@
 #include "core/exception.h"
 #include "ranking/insertion.h"
 
+#include <vector>
+
 using Times = QList<int>;
 
 namespace {
 
-// A ranking of ten places whose times are given; place p is "p" seconds
-// (whatever its time), tenths "0" and named "name p", then five empty lines.
+// A ranking whose places' times are given; place p is "p" seconds (whatever
+// its time), tenths "0" and named "name p", then five empty lines.
 RankingLines rankingWithTimes(const QStringList &times)
 {
+    std::vector<std::string> lines(TimeColumn + RankingPlaces + 5);
+    for (int k = 0; k < RankingPlaces; ++k) {
+        lines[SecondsColumn + k] = std::to_string(k + 1);
+        lines[TenthsColumn + k] = "0";
+        lines[NameColumn + k] = "name " + std::to_string(k + 1);
+        lines[TimeColumn + k] = times.value(k).toStdString();
+    }
     std::string text;
-    for (int p = 1; p <= 10; ++p)
-        text += std::to_string(p) + "\r\n";
-    for (int p = 1; p <= 10; ++p)
-        text += "0\r\n";
-    for (int p = 1; p <= 10; ++p)
-        text += "name " + std::to_string(p) + "\r\n";
-    for (const QString &time : times)
-        text += time.toStdString() + "\r\n";
-    text += "\r\n\r\n\r\n\r\n\r\n";
+    for (const std::string &line : lines)
+        text += line + "\r\n";
     RankingLines table;
     table.setText(text);
     return table;
@@ -65,7 +67,7 @@ private slots:
         QTest::addColumn<Times>("times");
         QTest::addColumn<int>("score");
         QTest::addColumn<int>("place"); // 0: not ranked
-        const Times builtIn(10, 500);
+        const Times builtIn(RankingPlaces, 500);
         const Times spread{10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
         QTest::newRow("built-in, tie with all goes first") << builtIn << 500 << 1;
         QTest::newRow("built-in, better goes first") << builtIn << 499 << 1;
@@ -90,22 +92,23 @@ private slots:
         race.seconds = score / 10;
         race.tenths = score % 10;
         Player player;
+        const int lineCount = table.lineCount();
         enterRanking(race, table, player.ask(), player.save());
 
         QCOMPARE(race.score, score);
         QCOMPARE(player.placesAsked, place ? QList<int>{place} : QList<int>{});
         QCOMPARE(player.saves, place ? 1 : 0);
-        QCOMPARE(table.lineCount(), 45);
-        for (int p = 1; p <= 10; ++p) {
+        QCOMPARE(table.lineCount(), lineCount);
+        for (int p = 1; p <= RankingPlaces; ++p) {
             const int k = p - 1;
             // The place each line now shows: the newcomer's, or the old
             // place above it when the newcomer pushed it down.
             const int old = place == 0 || p < place ? p : p - 1;
             const bool isNew = place != 0 && p == place;
-            QCOMPARE(table.line(k), isNew ? std::to_string(race.seconds) : std::to_string(old));
-            QCOMPARE(table.line(10 + k), isNew ? std::to_string(race.tenths) : "0");
-            QCOMPARE(table.line(20 + k), isNew ? "new" : "name " + std::to_string(old));
-            QCOMPARE(table.line(30 + k), std::to_string(isNew ? score : times[old - 1]));
+            QCOMPARE(table.line(SecondsColumn + k), isNew ? std::to_string(race.seconds) : std::to_string(old));
+            QCOMPARE(table.line(TenthsColumn + k), isNew ? std::to_string(race.tenths) : "0");
+            QCOMPARE(table.line(NameColumn + k), isNew ? "new" : "name " + std::to_string(old));
+            QCOMPARE(table.line(TimeColumn + k), std::to_string(isNew ? score : times[old - 1]));
         }
     }
 
@@ -119,17 +122,18 @@ private slots:
     void nameIsStoredAsGiven()
     {
         QFETCH(QByteArray, name);
-        RankingLines table = rankingWithTimes(asText(Times(10, 500)));
+        RankingLines table = rankingWithTimes(asText(Times(RankingPlaces, 500)));
         RaceState race;
         race.seconds = 12;
         race.tenths = 3;
         Player player;
         player.name = name.toStdString();
+        const int lineCount = table.lineCount();
         enterRanking(race, table, player.ask(), player.save());
         QCOMPARE(race.entryName, player.name);
-        QCOMPARE(table.line(20), player.name);
-        QCOMPARE(table.line(21), "name 1");
-        QCOMPARE(table.lineCount(), 45);
+        QCOMPARE(table.line(NameColumn), player.name);
+        QCOMPARE(table.line(NameColumn + 1), "name 1");
+        QCOMPARE(table.lineCount(), lineCount);
     }
 
     void badTimeLineKeepsAnEarlierInsertion()
@@ -143,8 +147,8 @@ private slots:
                                  enterRanking(race, table, player.ask(), player.save()));
         QCOMPARE(player.placesAsked, QList<int>{10});
         QCOMPARE(player.saves, 1);
-        QCOMPARE(table.line(39), "95");
-        QCOMPARE(table.line(38), "90");
+        QCOMPARE(table.line(TimeColumn + 9), "95");
+        QCOMPARE(table.line(TimeColumn + 8), "90");
     }
 
     void missingTimeLineStopsAtTheFirstTest()

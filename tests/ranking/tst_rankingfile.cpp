@@ -112,9 +112,10 @@ private slots:
         QTest::addColumn<Bytes>("file");
         QTest::addColumn<int>("lineCount");
         QTest::addColumn<Bytes>("written");
-        const Bytes game = lines(10, "12") + lines(10, "3") + lines(10, "\x83\x7E\x83\x8B\x83\x5E")
-                           + lines(10, "123") + lines(5, "");
-        QTest::newRow("game's own file is byte-identical") << game << 45 << game;
+        const Bytes game = lines(RankingPlaces, "12") + lines(RankingPlaces, "3")
+                           + lines(RankingPlaces, "\x83\x7E\x83\x8B\x83\x5E") + lines(RankingPlaces, "123") + lines(5, "");
+        const int gameLines = 4 * RankingPlaces + 5;
+        QTest::newRow("game's own file is byte-identical") << game << gameLines << game;
         QTest::newRow("lf only") << Bytes("1\n2\n") << 2 << Bytes("1\r\n2\r\n");
         QTest::newRow("cr only") << Bytes("1\r2\r") << 2 << Bytes("1\r\n2\r\n");
         QTest::newRow("mixed") << Bytes("1\r\n2\n3\r4") << 4 << Bytes("1\r\n2\r\n3\r\n4");
@@ -131,10 +132,10 @@ private slots:
         QTest::newRow("only a break") << Bytes("\n") << 1 << Bytes("\r\n");
         QTest::newRow("empty file") << Bytes() << 0 << Bytes();
         QTest::newRow("fewer than 40 lines") << lines(12, "9") << 12 << lines(12, "9");
-        QTest::newRow("extra lines carried") << game + lines(20, "kept") + "last" << 66
+        QTest::newRow("extra lines carried") << game + lines(20, "kept") + "last" << gameLines + 21
                                              << game + lines(20, "kept") + "last";
-        QTest::newRow("255-byte name") << lines(20, "1") + lines(1, Bytes(255, 'n')) + lines(24, "2")
-                                       << 45 << lines(20, "1") + lines(1, Bytes(255, 'n')) + lines(24, "2");
+        const Bytes longName = lines(NameColumn, "1") + lines(1, Bytes(255, 'n')) + lines(24, "2");
+        QTest::newRow("255-byte name") << longName << NameColumn + 25 << longName;
     }
     void loadThenSave()
     {
@@ -163,13 +164,13 @@ private slots:
         }
         QCOMPARE(table.text(), builtInRankingLines().text());
 
-        // The first ranked race creates the file: 45 lines, each ended by CR LF.
+        // The first ranked race creates the file: the built-in table's lines, each ended by CR LF.
         RaceState race;
         race.seconds = 20;
         enterRanking(race, table, [](int) { return std::string("me"); },
                      [&] { rankingFile.save(table); });
         const Bytes written = readAll(path());
-        QCOMPARE(written.count("\r\n"), 45);
+        QCOMPARE(written.count("\r\n"), builtInRankingLines().lineCount());
         QVERIFY(written.startsWith("20\r\n50\r\n"));
         QVERIFY(written.endsWith("500\r\n\r\n\r\n\r\n\r\n\r\n"));
         QVERIFY(!QFile::exists(backupPath()));
@@ -210,7 +211,8 @@ private slots:
     {
         QFETCH(int, nameLength);
         QFETCH(bool, saved);
-        const Bytes head = lines(10, "50") + lines(10, "0") + lines(10, "n") + lines(10, "500");
+        const Bytes head = lines(RankingPlaces, "50") + lines(RankingPlaces, "0") + lines(RankingPlaces, "n")
+                           + lines(RankingPlaces, "500");
         const Bytes old = head + lines(1, Bytes(qsizetype(RankingTextLimit) - 10 - head.size() - 2, 'f'));
         writeAll(path(), old);
         RankingFile rankingFile(path());

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "core/exception.h"
+#include "ranking/insertion.h"
 #include "ranking/rankinglines.h"
 
 using Bytes = QByteArray;
@@ -60,16 +61,18 @@ private slots:
     void builtInTable()
     {
         const RankingLines table = builtInRankingLines();
-        QCOMPARE(table.lineCount(), 45);
+        // The four columns, then five empty lines.
+        const int columnsEnd = TimeColumn + RankingPlaces;
+        QCOMPARE(table.lineCount(), columnsEnd + 5);
         QVERIFY(table.endsWithBreak());
         const Bytes noName("\x96\xBC\x91\x4F\x82\xC8\x82\xB5");
-        for (int k = 0; k < 10; ++k) {
-            QCOMPARE(table.line(k), "50");
-            QCOMPARE(table.line(10 + k), "0");
-            QCOMPARE(Bytes::fromStdString(table.line(20 + k)), noName);
-            QCOMPARE(table.line(30 + k), "500");
+        for (int k = 0; k < RankingPlaces; ++k) {
+            QCOMPARE(table.line(SecondsColumn + k), "50");
+            QCOMPARE(table.line(TenthsColumn + k), "0");
+            QCOMPARE(Bytes::fromStdString(table.line(NameColumn + k)), noName);
+            QCOMPARE(table.line(TimeColumn + k), "500");
         }
-        for (int i = 40; i < 45; ++i)
+        for (int i = columnsEnd; i < table.lineCount(); ++i)
             QCOMPARE(table.line(i), "");
         QVERIFY(Bytes::fromStdString(table.text()).endsWith("500\r\n\r\n\r\n\r\n\r\n\r\n"));
     }

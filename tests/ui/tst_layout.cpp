@@ -66,7 +66,7 @@ private slots:
         const QImage frameA = QPixmap(":/art/runner0_a.xpm").toImage();
         for (int y = 0; y < frameA.height(); ++y)
             for (int x = 0; x < frameA.width(); ++x)
-                QCOMPARE(image.pixel(24 + x, 128 + y), frameA.pixel(x, y));
+                QCOMPARE(image.pixel(StartLeft + x, window->stanceFrame(0)->y() + y), frameA.pixel(x, y));
     }
 
     void clockAndGoalMarkerAreDrawn()
@@ -77,7 +77,7 @@ private slots:
             for (int x = 472; x < 560; ++x)
                 red += pixel(image, x, y) == "#ff0000";
         for (int y = 233; y < 260; ++y)
-            for (int x = 504; x < 590; ++x)
+            for (int x = GoalLeft; x < 590; ++x)
                 dark += qGray(image.pixel(x, y)) < 64;
         QVERIFY2(red > 50, qPrintable(QString::number(red)));
         QVERIFY2(dark > 50, qPrintable(QString::number(dark)));

@@ -1,5 +1,7 @@
 #include "racescreen.h"
 
+#include "ranking/insertion.h"
+
 #include <QDir>
 #include <QTest>
 
@@ -8,6 +10,10 @@
 class TestRaceScreen : public QObject, RaceScreenFixture
 {
     Q_OBJECT
+
+    // Where runner 0 stands after his first half-stride and his first stride.
+    static constexpr int AfterRedPad = StartLeft + RunnerRoster[0].redStep;
+    static constexpr int AfterStride = StartLeft + StrideLength;
 
 private slots:
     void init() { openRaceScreen(); }
@@ -32,24 +38,24 @@ private slots:
         QVERIFY(race().started);
         QVERIFY(window->clockRunning());
         QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
-        QCOMPARE(window->stanceFrame(0)->x(), 27);
-        QCOMPARE(window->strideFrame(0)->x(), 27);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterRedPad);
+        QCOMPARE(window->strideFrame(0)->x(), AfterRedPad);
         QVERIFY(!shown(window->stanceFrame(0)));
         QVERIFY(shown(window->strideFrame(0)));
 
         // More moves within the red pad do nothing until the blue pad.
         window->onRedPadMoved();
         window->onRedPadMoved();
-        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterRedPad);
 
         window->onBluePadMoved();
         QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
-        QCOMPARE(window->stanceFrame(0)->x(), 30);
-        QCOMPARE(window->strideFrame(0)->x(), 30);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterStride);
+        QCOMPARE(window->strideFrame(0)->x(), AfterStride);
         QVERIFY(shown(window->stanceFrame(0)));
         QVERIFY(!shown(window->strideFrame(0)));
         window->onBluePadMoved();
-        QCOMPARE(window->stanceFrame(0)->x(), 30);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterStride);
     }
 
     void blueFirstDoesNothing()
@@ -87,7 +93,7 @@ private slots:
     {
         strides(StridesToFinish - 1);
         window->onRedPadMoved(); // beyond the finish, but mid-stride
-        QCOMPARE(window->stanceFrame(0)->x(), 501);
+        QVERIFY(beyondFinish(window->stanceFrame(0)->x()));
         window->onClockTick();
         QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
         QVERIFY(window->clockRunning());
@@ -124,7 +130,7 @@ private slots:
         QCOMPARE(race().stridePhase, StridePhase::Finished);
         QCOMPARE(window->clockLabel()->text(), QString("3.1秒"));
         QCOMPARE(race().score, 31);
-        QCOMPARE(window->rankingLines().line(30), std::string("31"));
+        QCOMPARE(window->rankingLines().line(TimeColumn), std::string("31"));
     }
 
     void retryMidStride()
@@ -177,17 +183,17 @@ private slots:
         const QPoint red = redPad->rect().center();
         const QPoint blue = redPad->mapFromGlobal(bluePad->mapToGlobal(bluePad->rect().center()));
         QTest::mouseMove(redPad, red);
-        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterRedPad);
         QTest::mousePress(redPad, Qt::LeftButton, {}, red);
         QTest::mouseMove(redPad, blue);
         QTest::mouseMove(redPad, red);
         QTest::mouseMove(redPad, blue);
-        QCOMPARE(window->stanceFrame(0)->x(), 27);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterRedPad);
         QCOMPARE(race().stridePhase, StridePhase::BluePadExpected);
         QTest::mouseRelease(redPad, Qt::LeftButton, {}, blue);
         QTest::mouseMove(bluePad, bluePad->rect().center() + QPoint(1, 0));
         QCOMPARE(race().stridePhase, StridePhase::RedPadExpected);
-        QCOMPARE(window->stanceFrame(0)->x(), 30);
+        QCOMPARE(window->stanceFrame(0)->x(), AfterStride);
     }
 
     // The exit button ends the event loop, and the window stays for the
@@ -196,7 +202,9 @@ private slots:
     {
         window->show();
         QTimer::singleShot(0, window.get(), [this] { window->onExitClicked(); });
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        // Gone with this test, so that it cannot end a later test's loop.
+        QObject endsWithThisTest;
+        QTimer::singleShot(5000, &endsWithThisTest, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(window->isVisible());
     }
@@ -240,7 +248,7 @@ private slots:
         QCOMPARE(boxes.texts, QStringList{"ファイル rank.mlt を作成できません."});
         QCOMPARE(race().stridePhase, StridePhase::Finished);
         QVERIFY(shown(window->goalPose(0)));
-        QCOMPARE(window->rankingLines().line(30), std::string("1"));
+        QCOMPARE(window->rankingLines().line(TimeColumn), std::string("1"));
 
         // The next ranked race fails the same way, and only once.
         window->onRetryClicked();
@@ -269,7 +277,7 @@ private slots:
         window->onClockTick();
         QCOMPARE(boxes.texts, QStringList({"queued.", "queued."}));
         QCOMPARE(race().stridePhase, StridePhase::Finished);
-        QCOMPARE(window->rankingLines().line(30), std::string("1"));
+        QCOMPARE(window->rankingLines().line(TimeColumn), std::string("1"));
         QVERIFY(QFile::exists(folder->filePath("rank.mlt")));
     }
 };

@@ -63,7 +63,7 @@ private slots:
         for (const auto &column : {seconds, tenths, names})
             for (const QByteArray &line : column)
                 file += line + "\r\n";
-        for (int k = 0; k < 10; ++k)
+        for (int k = 0; k < seconds.size(); ++k)
             file += QByteArray::number(seconds[k].toInt() * 10 + tenths[k].toInt()) + "\r\n";
         writeRankingFile(file);
         window->loadRanking();
