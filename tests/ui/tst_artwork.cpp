@@ -1,6 +1,8 @@
 // Checks the built-in pictures: sizes, palettes, the shared sky and ground
 // band of the track, sprites and clouds, the button and portrait borders and
 // the icon's see-through ring.
+#include "race/race.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -43,7 +45,7 @@ QRgb groundAt(int y) { return y < kBandTop ? kSky : kBand; }
 QStringList sprites()
 {
     QStringList names;
-    for (int r = 0; r < 5; ++r)
+    for (int r = 0; r < RunnerCount; ++r)
         for (const char *pose : {"a", "b", "goal"})
             names << QStringLiteral("runner%1_%2").arg(r).arg(QLatin1String(pose));
     return names;
@@ -85,7 +87,7 @@ private slots:
         QTest::newRow("cloud") << "cloud" << QSize(64, 40) << int(EightBit);
         for (const QString &b : kButtons)
             QTest::newRow(qPrintable(b)) << b << QSize(41, 41) << int(FourBit);
-        for (int r = 0; r < 5; ++r)
+        for (int r = 0; r < RunnerCount; ++r)
             QTest::newRow(qPrintable(QStringLiteral("portrait%1").arg(r)))
                 << QStringLiteral("portrait%1").arg(r) << QSize(40, 40) << int(EightBit);
         QTest::newRow("icon") << "icon" << QSize(32, 32) << int(FourBit);
@@ -163,7 +165,7 @@ private slots:
     void runnerPosesDiffer_data()
     {
         QTest::addColumn<int>("runner");
-        for (int r = 0; r < 5; ++r)
+        for (int r = 0; r < RunnerCount; ++r)
             QTest::newRow(qPrintable(QStringLiteral("runner%1").arg(r))) << r;
     }
 
@@ -182,7 +184,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("left");
         for (const QString &s : sprites())
-            for (int left : {24, 27, 263, 500, 504, 510})
+            for (int left : {StartLeft, StartLeft + 3, 263, FinishLeft, GoalLeft, 510})
                 QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(s).arg(left))) << s << left;
     }
 
@@ -231,7 +233,7 @@ private slots:
         QTest::addColumn<QRgb>("colour");
         for (const QString &b : kButtons)
             QTest::newRow(qPrintable(b)) << b << (b == QLatin1String("button_back") ? kRed : kBlue);
-        for (int r = 0; r < 5; ++r)
+        for (int r = 0; r < RunnerCount; ++r)
             QTest::newRow(qPrintable(QStringLiteral("portrait%1").arg(r)))
                 << QStringLiteral("portrait%1").arg(r) << kRed;
     }
