@@ -20,9 +20,9 @@ fatal_start()
     local box
     box=$(find_window 'アプリケーション エラー' 20)
     [[ -n $box ]] || fail "no fatal error box"
-    [[ -z $(xdotool search --name "^${MAIN_TITLE}\$" 2>/dev/null) ]] || fail "a race screen window exists"
+    [[ -z $(search_windows --name "^${MAIN_TITLE}\$") ]] || fail "a race screen window exists"
     sleep 0.3
-    [[ -z $(xdotool search --name "^${MAIN_TITLE}\$" 2>/dev/null) ]] || fail "a race screen window exists"
+    [[ -z $(search_windows --name "^${MAIN_TITLE}\$") ]] || fail "a race screen window exists"
     press_in "$box" Return
     wait_game_exit 10
     ((GAME_STATUS == 1)) || fail "exit code $GAME_STATUS after the fatal box"

@@ -7,9 +7,21 @@
 # Everything it starts is stopped again when the script ends, whatever the
 # reason, and a watchdog ends the script after E2E_TIMEOUT seconds. A machine
 # without a tool the test needs, or one that forbids tracing to a test that
-# traces, ends it as skipped: exit code 77, with the reason.
+# traces, ends it as skipped: exit code 77, with the reason. Whatever ends a
+# test early says so in a line that starts with "FAIL:", a command that failed
+# where the script did not check it too.
 
-set -euo pipefail
+set -Eeuo pipefail
+
+# unchecked_failure STATUS COMMAND WHERE: a command failed that the script did
+# not check; set -e ends the test. Inside $( ) errexit is off: the assignment
+# that takes the output fails in turn and is named.
+unchecked_failure()
+{
+    [[ $- == *e* ]] || return 0
+    fail "$3: '$2' exited with $1"
+}
+trap 'unchecked_failure $? "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}:$LINENO${FUNCNAME:+ in ${FUNCNAME[*]}}"' ERR
 
 GAME=$(realpath "$1")
 DATA_DIR=$(realpath "$2")
@@ -18,15 +30,7 @@ ART_DIR="$TESTS_DIR/../../src/ui/art"
 E2E_TIMEOUT=${E2E_TIMEOUT:-90}
 
 MAIN_TITLE='ミルタ100ｍ走'
-# Race screen facts, in client coordinates.
-CLIENT_W=599
-CLIENT_H=315
-RED_X=88;  BLUE_X=168; PAD_Y=293          # middles of the red and blue pads
-BUTTON_Y=28                                # middle row of the toolbar buttons
-RETRY_X=124; RANKING_X=196; EXIT_X=412
-RUNNER_X=52; HELP_X=268; VERSION_X=340; GAP_X=160   # GAP_X: bare toolbar between Retry and Ranking
-PADS_GEOMETRY=161x25+48+281                # both pads, in client coordinates
-CLOCK_GEOMETRY=120x24+472+72               # the clock label grows to the right
+source "$TESTS_DIR/gamefacts.sh"
 SKY_RGB=00FFFF
 
 # Xvfb and xdotool match window names as UTF-8.
@@ -63,7 +67,8 @@ BACKGROUND_PIDS=()
 GAME_PID=
 E2E_MAIN_PID=$$
 
-log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*"; }
+# On stderr, so that a failure inside $( ) shows too.
+log() { printf '[%s] %s\n' "$(date +%T.%3N)" "$*" >&2; }
 
 # save_screen FILE: what the screen shows, as PNG; fails where there is none.
 save_screen() { [[ -n ${DISPLAY:-} ]] && import -window root "$1" 2>/dev/null; }
@@ -105,7 +110,7 @@ cleanup()
     exit "$status"
 }
 trap cleanup EXIT
-trap 'log "interrupted"; exit 1' INT TERM
+trap 'fail "$([[ -e $WORK/timed-out ]] && echo "no end after $E2E_TIMEOUT s" || echo interrupted)"' INT TERM
 
 # The watchdog: a test that hangs ends itself instead of stalling the run.
 (
@@ -113,8 +118,8 @@ trap 'log "interrupted"; exit 1' INT TERM
     sleep "$E2E_TIMEOUT" &
     sleeper=$!
     wait "$sleeper"
-    echo "watchdog: no end after $E2E_TIMEOUT s" >&2
-    kill -TERM "$E2E_MAIN_PID"
+    touch "$WORK/timed-out"
+    kill -TERM "$E2E_MAIN_PID" || true
 ) </dev/null >/dev/null 2>&1 &
 BACKGROUND_PIDS+=($!)
 
@@ -211,18 +216,36 @@ wait_game_exit()
 }
 
 
-# find_window NAME SECONDS: prints the id of the visible window named exactly NAME.
-find_window()
+# search_windows ARGUMENTS...: the ids that `xdotool search ARGUMENTS...`
+# prints, none if no window matches. xdotool dies of an X error (BadWindow)
+# when a window goes while it looks at it, as windows come and go at the
+# game's start; it is asked again.
+search_windows()
 {
-    local name=$1 limit=$2
-    timeout "$limit" xdotool search --sync --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1
+    local attempt found
+    for attempt in 1 2 3 4 5; do
+        found=$(xdotool search "$@" 2>"$WORK/xdotool.err") && { echo "$found"; return 0; }
+        grep -q 'X Error' "$WORK/xdotool.err" || return 0
+    done
+    log "xdotool search $* failed $attempt times: $(head -c 300 "$WORK/xdotool.err")"
+    return 1
 }
 
 # visible_windows NAME: prints the ids of visible windows named exactly NAME, at once.
 visible_windows()
 {
-    xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null || true
+    search_windows --onlyvisible --name "^${1}\$" || true
 }
+
+# find_window NAME SECONDS: prints the id of a visible window named exactly
+# NAME as soon as there is one; nothing if none comes within SECONDS.
+find_window()
+{
+    FOUND_WINDOW=
+    wait_until "$2" found_window "$1" || true
+    echo "$FOUND_WINDOW"
+}
+found_window() { FOUND_WINDOW=$(visible_windows "$1" | head -n1); [[ -n $FOUND_WINDOW ]]; }
 
 # client_origin WINDOW: sets ORIGIN_X and ORIGIN_Y to the client area's screen position.
 client_origin()
@@ -254,7 +277,8 @@ dismiss_missing_ranking_box()
     wait_until 10 window_gone "$box" || fail "the error box did not go away"
 }
 
-window_gone() { [[ -z $(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -x "$1") ]]; }
+# window_gone WINDOW: whether the window is off the screen (or destroyed).
+window_gone() { [[ $(xwininfo -id "$1" 2>/dev/null) != *IsViewable* ]]; }
 
 window_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
 
@@ -342,16 +366,23 @@ colours()
         awk 'NR > 1 {print substr($3, 2, 6)}'
 }
 
+# ranking_table SECONDS TENTHS NAME TIME: sets TABLE to the lines of a ranking
+# file of the game's own making, every place of it holding that entry.
+ranking_table()
+{
+    TABLE=()
+    local k
+    for ((k = 0; k < RANKING_LINES; k++)); do TABLE[k]=; done
+    for ((k = 0; k < RANKING_PLACES; k++)); do
+        TABLE[SECONDS_LINE + k]=$1 TABLE[TENTHS_LINE + k]=$2 TABLE[NAME_LINE + k]=$3 TABLE[TIME_LINE + k]=$4
+    done
+}
+
 # A ranking file of the game's own making, so that no error box comes first.
 install_ranking()
 {
-    {
-        for i in {1..10}; do printf '50\r\n'; done
-        for i in {1..10}; do printf '0\r\n'; done
-        for i in {1..10}; do printf 'E2E\r\n'; done
-        for i in {1..10}; do printf '500\r\n'; done
-        printf '\r\n\r\n\r\n\r\n\r\n'
-    } >"$PLAY/rank.mlt"
+    ranking_table 50 0 E2E 500
+    printf '%s\r\n' "${TABLE[@]}" >"$PLAY/rank.mlt"
 }
 
 # The race screen's close box, as the window manager draws it: the right end
@@ -367,7 +398,7 @@ click_close_box()
 tooltips()
 {
     local window
-    for window in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+    for window in $(search_windows --onlyvisible --pid "$GAME_PID"); do
         xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP && echo "$window"
     done
     return 0

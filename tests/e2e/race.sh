@@ -71,24 +71,19 @@ wait_until 5 window_gone "$dialog" || fail "the name dialog stayed open"
 # code page 932.
 cp "$PLAY/rank.mlt" "$WORK/rank.mlt"
 mapfile -t lines < <(tr -d '\r' <"$WORK/rank.mlt")
-seconds=${lines[0]} tenths=${lines[10]} score=${lines[30]}
+seconds=${lines[SECONDS_LINE]} tenths=${lines[TENTHS_LINE]} score=${lines[TIME_LINE]}
 [[ $seconds =~ ^[0-9]+$ && $tenths =~ ^[0-9]$ && $score =~ ^[0-9]+$ ]] ||
     fail "time lines unreadable: '$seconds' '$tenths' '$score'"
 ((score == 10 * seconds + tenths)) || fail "time $score is not $seconds s and $tenths tenths"
 # One tick is 70 ms and never comes early.
 most=$(((race_end - race_start) / 70000000 + 1))
 ((score >= 1 && score <= most)) || fail "time $score tenths, impossible in $((most * 70)) ms of racing"
-{
-    printf '%s\r\n' "$seconds" 50 50 50 50 50 50 50 50 50
-    printf '%s\r\n' "$tenths" 0 0 0 0 0 0 0 0 0
-    printf '%s\r\n' "$name" | iconv -f UTF-8 -t CP932
-    for _ in {1..9}; do printf '名前なし\r\n'; done | iconv -f UTF-8 -t CP932
-    printf '%s\r\n' "$score" 500 500 500 500 500 500 500 500 500
-    printf '\r\n\r\n\r\n\r\n\r\n'
-} >"$WORK/rank.expected"
-cmp "$WORK/rank.expected" "$WORK/rank.mlt" || {
-    od -c "$WORK/rank.mlt" | head -40
-    fail "rank.mlt is not the expected 45 lines"
+ranking_table 50 0 名前なし 500
+TABLE[SECONDS_LINE]=$seconds TABLE[TENTHS_LINE]=$tenths TABLE[NAME_LINE]=$name TABLE[TIME_LINE]=$score
+printf '%s\r\n' "${TABLE[@]}" | iconv -f UTF-8 -t CP932 >"$WORK/rank.expected"
+cmp "$WORK/rank.expected" "$WORK/rank.mlt" >&2 || {
+    od -c "$WORK/rank.mlt" | head -40 >&2
+    fail "rank.mlt is not the expected $RANKING_LINES lines"
 }
 log "ranked: $seconds.$tenths s ($score tenths) as '$name'"
 
@@ -96,7 +91,7 @@ click "$RANKING_X" "$BUTTON_Y"
 ranking=$(find_window 'ランキング' 10)
 [[ -n $ranking ]] || fail "the ranking button showed no ranking window"
 # Its OK image hides it again (it covers the toolbar).
-click_in "$ranking" 348 380
+click_in "$ranking" "$RANKING_OK_X" "$RANKING_OK_Y"
 wait_until 5 window_gone "$ranking" || fail "the ranking window's OK did not hide it"
 
 # Retry: runner 0 back at x 24 in frame A, the clock back at its start.

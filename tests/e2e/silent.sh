@@ -16,7 +16,8 @@ press_in "$dialog" Escape
 wait_until 10 env LC_ALL=C grep -q $'^\x96\xbc\x91\x4f\x82\xc8\x82\xb5\r$' "$PLAY/rank.mlt" ||
     fail "Esc did not enter the race as 名前なし"
 mapfile -t lines < <(tr -d '\r' <"$PLAY/rank.mlt")
-[[ ${lines[21]} == E2E && ${lines[29]} == E2E && ${#lines[@]} == 45 ]] ||
+[[ ${lines[NAME_LINE + 1]} == E2E && ${lines[NAME_LINE + RANKING_PLACES - 1]} == E2E &&
+   ${#lines[@]} == "$RANKING_LINES" ]] ||
     fail "the entries below did not move down by one"
 
 click "$RETRY_X" "$BUTTON_Y"

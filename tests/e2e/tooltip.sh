@@ -70,7 +70,7 @@ version=$(find_window 'Ver情報' 10)
 [[ -n $version ]] || fail "no version window"
 wait_until 5 window_active "$version" || fail "the version window is not the active one"
 client_origin "$ranking"
-rest_on 348 380                   # the ranking window's OK, below the race screen
+rest_on "$RANKING_OK_X" "$RANKING_OK_Y"   # the ranking window's OK, below the race screen
 expect_hint 1200 yes "the ranking window's OK behind the version window"
 log "hints on windows that are not active"
 

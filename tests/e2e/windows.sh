@@ -23,7 +23,7 @@ version=$(show_side_window "$VERSION_X" 'Ver情報')
 skips_taskbar "$ranking" || fail "the ranking window has a taskbar entry"
 skips_taskbar "$version" || fail "the version window has a taskbar entry"
 # Hidden and shown again, it still keeps out.
-click_in "$ranking" 348 380
+click_in "$ranking" "$RANKING_OK_X" "$RANKING_OK_Y"
 wait_until 5 window_gone "$ranking" || fail "the ranking window's OK did not hide it"
 ranking=$(show_side_window "$RANKING_X" 'ランキング')
 skips_taskbar "$ranking" || fail "the ranking window shown again has a taskbar entry"

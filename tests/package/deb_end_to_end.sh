@@ -41,6 +41,9 @@ main_shell=$$
 ) &
 pids="$pids $!"
 
+# Where the race screen's pads and buttons are, and the ranking file's lines.
+. "$(dirname "$0")/../e2e/gamefacts.sh"
+
 fail() { echo "FAIL: $*" >&2; [ ! -s "$work/game.log" ] || sed 's/^/game: /' "$work/game.log" >&2; exit 1; }
 step() { echo "-- $*"; }
 # Polls a command for up to $1 tenths of a second.
@@ -53,6 +56,9 @@ within() {
         tenths=$((tenths - 1))
     done
 }
+# The id of a visible window whose name matches; xdotool dies of an X error
+# (BadWindow) when a window goes while it looks, so wait with within, not --sync.
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 
 step "building the package"
 timeout 300 cpack -G DEB -B "$work/cpack" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 ||
@@ -113,7 +119,7 @@ play=$home/.local/share/milta100m
 game=$!
 pids="$game $pids"
 title='^ミルタ100ｍ走$'
-main=$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -n 1) || true
+main=$(within 300 window_named "$title" && window_named "$title") || true
 [ -n "$main" ] || fail "the race screen did not appear"
 # An error box would come before the race screen; the launcher's seed ranking prevents it.
 if xdotool search --onlyvisible --name '^Milta100m$' >/dev/null 2>&1; then fail "an error box is shown"; fi
@@ -127,8 +133,7 @@ ox=$1 oy=$2
 echo "race screen $main at $ox,$oy"
 
 step "running one race"
-# Red pad: client x 48..127, blue pad x 128..208, both y 281..305.
-red_x=$((ox + 88)) blue_x=$((ox + 168)) pad_y=$((oy + 293))
+red_x=$((ox + RED_X)) blue_x=$((ox + BLUE_X)) pad_y=$((oy + PAD_Y))
 timeout 10 xdotool mousemove "$red_x" "$pad_y"
 strides=0
 dialog=""
@@ -142,7 +147,7 @@ while [ "$strides" -lt 200 ]; do
     dialog=$(xdotool search --onlyvisible --name '^ランキング名前入力$' 2>/dev/null | head -n 1) || true
     [ -z "$dialog" ] || break
 done
-[ -n "$dialog" ] || dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^ランキング名前入力$' | head -n 1) ||
+[ -n "$dialog" ] || dialog=$(within 100 window_named '^ランキング名前入力$' && window_named '^ランキング名前入力$') ||
     true
 [ -n "$dialog" ] || fail "no name dialog after $strides strides"
 echo "name dialog after $strides strides"
@@ -151,20 +156,21 @@ timeout 10 xdotool key --clearmodifiers Return
 
 step "finding the new entry in the play folder"
 within 100 sh -c '! cmp -s "$1" "$2"' - "$work/seed.mlt" "$play/rank.mlt" || fail "rank.mlt was not written"
-[ "$(tr -cd '\n' <"$play/rank.mlt" | wc -c)" -eq 45 ] || fail "rank.mlt does not hold 45 lines"
-[ "$(tr -cd '\r' <"$play/rank.mlt" | wc -c)" -eq 45 ] || fail "rank.mlt lines do not end with CR LF"
-line() { sed -n "$1p" "$play/rank.mlt" | tr -d '\r'; }
-best=$(line 31)
+[ "$(tr -cd '\n' <"$play/rank.mlt" | wc -c)" -eq "$RANKING_LINES" ] ||
+    fail "rank.mlt does not hold $RANKING_LINES lines"
+[ "$(tr -cd '\r' <"$play/rank.mlt" | wc -c)" -eq "$RANKING_LINES" ] || fail "rank.mlt lines do not end with CR LF"
+# line N: the file's line N, counting from 0.
+line() { sed -n "$(($1 + 1))p" "$play/rank.mlt" | tr -d '\r'; }
+best=$(line "$TIME_LINE")
 case "$best" in '' | *[!0-9]*) fail "place 1's time is '$best'" ;; esac
 [ "$best" -lt 500 ] || fail "no new entry: place 1's time is $best tenths"
-[ "$(line 32)" = 500 ] || fail "place 2 is not the built-in 50.0 s"
-echo "place 1: $(line 1).$(line 11) s ($best tenths); the file has 45 CR LF lines"
+[ "$(line $((TIME_LINE + 1)))" = 500 ] || fail "place 2 is not the built-in 50.0 s"
+echo "place 1: $(line "$SECONDS_LINE").$(line "$TENTHS_LINE") s ($best tenths); the file has $RANKING_LINES CR LF lines"
 
 step "opening the help beside the installed program"
-# The help button sits at client x 248..288, y 8..48; a missing help file
-# would show a viewer titled just "ヘルプ".
-timeout 10 xdotool mousemove $((ox + 268)) $((oy + 28)) click 1
-help=$(timeout 15 xdotool search --sync --onlyvisible --name '^ミルタ100ｍ走 ヘルプ$' | head -n 1) || true
+# A missing help file would show a viewer titled just "ヘルプ".
+timeout 10 xdotool mousemove $((ox + HELP_X)) $((oy + BUTTON_Y)) click 1
+help=$(within 150 window_named '^ミルタ100ｍ走 ヘルプ$' && window_named '^ミルタ100ｍ走 ヘルプ$') || true
 [ -n "$help" ] || fail "the help file was not found beside the game"
 echo "help viewer $help shows the help file"
 

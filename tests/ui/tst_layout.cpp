@@ -1,8 +1,36 @@
 #include "racescreen.h"
+#include "ranking/insertion.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
+#include <QRegularExpression>
 #include <QTest>
+
+namespace {
+
+// The figures the end-to-end scripts read from tests/e2e/gamefacts.sh.
+QHash<QString, QString> endToEndFacts()
+{
+    QHash<QString, QString> facts;
+    QFile file(QStringLiteral(MILTA_E2E_FACTS));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return facts;
+    static const QRegularExpression assignment(QStringLiteral("^([A-Z_]+)=(\\S+)"));
+    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
+        if (const QRegularExpressionMatch match = assignment.match(line); match.hasMatch())
+            facts.insert(match.captured(1), match.captured(2));
+    }
+    return facts;
+}
+
+QRect geometryFact(const QString &fact) // WxH+X+Y
+{
+    const QStringList numbers = fact.split(QRegularExpression(QStringLiteral("[x+]")));
+    return numbers.size() == 4 ? QRect(numbers[2].toInt(), numbers[3].toInt(), numbers[0].toInt(), numbers[1].toInt())
+                               : QRect();
+}
+
+} // namespace
 
 // What the player sees: the race screen drawn from its layout table.
 class TestLayout : public QObject, RaceScreenFixture
@@ -119,6 +147,55 @@ private slots:
         const QImage pose = QPixmap(":/art/runner0_goal.xpm").toImage();
         for (int y = 0; y < pose.height(); ++y)
             QCOMPARE(image.pixel(GoalLeft + 35, 128 + y), pose.pixel(35, y));
+    }
+
+    // The end-to-end scripts press what the game has at their points.
+    void endToEndPointsHitTheirControls_data()
+    {
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("red pad") << "RED_X" << "PAD_Y" << "Panel1";
+        QTest::newRow("blue pad") << "BLUE_X" << "PAD_Y" << "Panel2";
+        QTest::newRow("runner button") << "RUNNER_X" << "BUTTON_Y" << "Image19";
+        QTest::newRow("retry button") << "RETRY_X" << "BUTTON_Y" << "Image27";
+        QTest::newRow("ranking button") << "RANKING_X" << "BUTTON_Y" << "Image28";
+        QTest::newRow("help button") << "HELP_X" << "BUTTON_Y" << "Image29";
+        QTest::newRow("version button") << "VERSION_X" << "BUTTON_Y" << "Image30";
+        QTest::newRow("exit button") << "EXIT_X" << "BUTTON_Y" << "Image26";
+        QTest::newRow("bare toolbar") << "GAP_X" << "BUTTON_Y" << "Panel4";
+        QTest::newRow("ranking window's OK") << "RANKING_OK_X" << "RANKING_OK_Y" << "Image1";
+    }
+    void endToEndPointsHitTheirControls()
+    {
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(QString, control);
+        const QHash<QString, QString> facts = endToEndFacts();
+        QVERIFY2(facts.contains(x) && facts.contains(y), qPrintable(x + " or " + y + " missing"));
+        RankingWindow ranking(window.get());
+        QWidget *target = x.startsWith("RANKING_OK") ? static_cast<QWidget *>(&ranking) : window.get();
+        const QWidget *hit = target->childAt(facts[x].toInt(), facts[y].toInt());
+        QVERIFY(hit);
+        QCOMPARE(hit->objectName(), control);
+    }
+
+    void endToEndFiguresAreTheGames()
+    {
+        const QHash<QString, QString> facts = endToEndFacts();
+        QCOMPARE(QSize(facts["CLIENT_W"].toInt(), facts["CLIENT_H"].toInt()), window->size());
+        const QRect pads = window->redPad()->geometry().united(window->bluePad()->geometry());
+        QCOMPARE(geometryFact(facts["PADS_GEOMETRY"]), pads.translated(window->redPad()->parentWidget()->pos()));
+        const QRect clock = geometryFact(facts["CLOCK_GEOMETRY"]);
+        QCOMPARE(clock.topLeft(), window->clockLabel()->pos());
+        QCOMPARE(clock.height(), window->clockLabel()->height());
+        QVERIFY(clock.right() < window->width());
+        QCOMPARE(facts["RANKING_PLACES"].toInt(), RankingPlaces);
+        QCOMPARE(facts["SECONDS_LINE"].toInt(), SecondsColumn);
+        QCOMPARE(facts["TENTHS_LINE"].toInt(), TenthsColumn);
+        QCOMPARE(facts["NAME_LINE"].toInt(), NameColumn);
+        QCOMPARE(facts["TIME_LINE"].toInt(), TimeColumn);
+        QCOMPARE(facts["RANKING_LINES"].toInt(), builtInRankingLines().lineCount());
     }
 
     void rankingWindow()
