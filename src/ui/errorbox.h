@@ -18,11 +18,11 @@ void showFatalErrorBox(const Exception &error);
 // error box shows it.
 void reportError(const std::exception &error) noexcept;
 
-// Wherever Qt calls the game (a click, a pointer move, a clock tick, an event,
-// a queued call) the game's code runs through this guard. An error stops here
-// and goes to the error box; the rest of the handler is skipped and the event
-// loop carries on. Nothing unwinds through Qt, whose frames are not built for
-// exceptions.
+// Where Qt calls game code that can raise the game's errors (a control's
+// click or pointer move, the clock's tick, a queued call) it runs through this
+// guard. An error stops here and goes to the error box; the rest of the
+// handler is skipped and the event loop carries on. Nothing unwinds through
+// Qt, whose frames are not built for exceptions.
 template <class Handler>
 void guarded(Handler &&handler) noexcept
 {
