@@ -131,13 +131,14 @@ mozc_on()
         fail "Ctrl+Space did not turn mozc on (input method: '$(input_method)')"
 }
 
-# name_lines: the ranking's ten names, each as its bytes in hex.
+# name_lines: the ranking's names, each as its bytes in hex.
 name_lines()
 {
-    LC_ALL=C sed -n '21,30p' "$PLAY/rank.mlt" | tr -d '\r' | while IFS= read -r line; do
-        printf '%s' "$line" | od -An -v -tx1 | tr -d ' \n'
-        echo
-    done
+    LC_ALL=C sed -n "$((NAME_LINE + 1)),$((NAME_LINE + RANKING_PLACES))p" "$PLAY/rank.mlt" | tr -d '\r' |
+        while IFS= read -r line; do
+            printf '%s' "$line" | od -An -v -tx1 | tr -d ' \n'
+            echo
+        done
 }
 
 # accept_and_expect HEX LABEL: Return accepts the dialog; rank.mlt then
