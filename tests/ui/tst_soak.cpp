@@ -2,6 +2,7 @@
 
 #include "ranking/insertion.h"
 #include "ui/rankingwindow.h"
+#include "ui/versionwindow.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -44,7 +45,8 @@ private slots:
     {
         openRaceScreen();
         RankingWindow ranking(window.get());
-        window->attachSideWindows(&ranking, nullptr);
+        VersionWindow version(window.get());
+        window->attachSideWindows(&ranking, &version);
 
         QRandomGenerator random(6);
         long rssAt100 = 0;
