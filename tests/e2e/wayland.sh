@@ -17,9 +17,8 @@ VIRTUAL_POINTER=${3:-}
 dpkg-query -W -f='${Status}' qt6-wayland 2>/dev/null | grep -q 'install ok installed' ||
     skip "Qt's Wayland platform plugin is missing (Debian: qt6-wayland)"
 
-# The help viewer's title, and the ranking window's OK in client coordinates.
+# The help viewer's title.
 HELP_TITLE='ミルタ100ｍ走 ヘルプ'
-OK_X=348; OK_Y=380
 
 # ---- weston with XWayland, as a KDE Plasma session sets it up ----
 
@@ -240,10 +239,10 @@ save_screen "$WORK/name_dialog.png"
 name='Wayland E2E'
 as_player wtype "$name"
 as_player wtype -k Return
-wait_until 10 eval '[[ $(sed -n 21p "$PLAY/rank.mlt" | tr -d "\r") == "$name" ]]' ||
+wait_until 10 eval '[[ $(sed -n "$((NAME_LINE + 1))p" "$PLAY/rank.mlt" | tr -d "\r") == "$name" ]]' ||
     fail "rank.mlt has no '$name' at place 1: $(head -c 400 "$PLAY/rank.mlt" | od -c | head)"
 mapfile -t lines < <(tr -d '\r' <"$PLAY/rank.mlt")
-seconds=${lines[0]} tenths=${lines[10]} score=${lines[30]}
+seconds=${lines[SECONDS_LINE]} tenths=${lines[TENTHS_LINE]} score=${lines[TIME_LINE]}
 most=$(((race_end - race_start) / 70000000 + 1))
 ((score == 10 * seconds + tenths && score >= 1 && score <= most)) ||
     fail "time lines $seconds, $tenths, $score: not a race of at most $most ticks"
@@ -263,7 +262,7 @@ click_at "$MAIN_TITLE" "$RANKING_X" "$BUTTON_Y"
 pointer sync
 sleep 0.5
 focused "$MAIN_TITLE" || fail "the ranking button activated the shown ranking window"
-click_at 'ランキング' "$OK_X" "$OK_Y"
+click_at 'ランキング' "$RANKING_OK_X" "$RANKING_OK_Y"
 wait_until 5 eval '! has_toplevel ランキング' || fail "the ranking window's OK did not hide it"
 log "the ranking window comes and goes"
 
