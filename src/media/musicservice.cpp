@@ -63,7 +63,6 @@ constexpr int polyphony = 128;
     F(new_fluid_player) \
     F(new_fluid_settings) \
     F(new_fluid_synth) \
-    F(snd_card_next) \
     F(snd_lib_error_set_handler) \
     F(snd_strerror)
 
@@ -142,17 +141,6 @@ void logAlsa(const char *file, int line, const char *function, int error, const 
         qCWarning(alsaLog, "%s:%d:(%s) %s", file, line, function, message);
 }
 
-// Set while this thread makes FluidSynth's settings; see snd_card_next().
-thread_local bool hideSoundCards = false;
-
-fluid_settings_t *newSettings()
-{
-    hideSoundCards = true;
-    fluid_settings_t *settings = fluid().new_fluid_settings();
-    hideSoundCards = false;
-    return settings;
-}
-
 // The sound card through FluidSynth's audio driver.
 class FluidOutput : public MusicService::AudioOutput
 {
@@ -202,23 +190,6 @@ std::unique_ptr<MusicService::AudioOutput> openSoundCard(fluid_settings_t *setti
 }
 
 } // namespace
-
-// FluidSynth 2.3 lists every sound card's raw MIDI ports whenever it makes its
-// settings, for an option the game never uses: on a machine with a sound card
-// that reads ALSA's configuration and opens the card's control device, in
-// every test and at every start-up. The program exports this function (see
-// CMakeLists.txt), so FluidSynth and ALSA call it instead of ALSA's own, which
-// it calls in turn, except that while a thread makes FluidSynth's settings
-// there is no card.
-extern "C" int snd_card_next(int *card)
-{
-    if (hideSoundCards && card) {
-        *card = -1;
-        return 0;
-    }
-    const auto next = fluid().snd_card_next; // null if FluidSynth did not load
-    return next ? next(card) : -ENODEV;
-}
 
 struct MusicService::Private
 {
@@ -347,7 +318,7 @@ void MusicService::Private::loadSynth() noexcept
     clock.start();
     if (!fluid().loaded)
         return;
-    settings = newSettings();
+    settings = fluid().new_fluid_settings();
     if (!settings)
         return;
     fluid().fluid_settings_setint(settings, "synth.lock-memory", 0);
