@@ -56,3 +56,9 @@ void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &as
             insertAt(k, race, table, askName, save);
     }
 }
+
+void reenterRanking(RaceState race, RankingLines &table)
+{
+    const std::string name = race.entryName;
+    enterRanking(race, table, [&name](int) { return name; }, [] {});
+}

@@ -34,3 +34,8 @@ using SaveRanking = std::function<void()>;
 // insertion below it, which then stays made and saved.
 void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &askName,
                   const SaveRanking &save);
+
+// Enters a race that has its name already (race.entryName) into a ranking
+// another copy of the game has saved meanwhile: the same rules, no dialog and
+// no save. A time that no longer ranks there enters nowhere.
+void reenterRanking(RaceState race, RankingLines &table);

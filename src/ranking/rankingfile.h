@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 #include "ranking/rankinglines.h"
 
 // The ranking file, "rank.mlt" in the working directory: the table's text as
-// code page 932 bytes with CR LF breaks, read once at start-up and written
-// after each insertion.
+// code page 932 bytes with CR LF breaks, read at start-up and written after
+// each insertion.
+//
+// Two copies of the game may share a play folder. Each reads, merges and
+// writes under a lock on the folder that the other takes too, and a save
+// that finds the file changed since this copy last read or wrote it makes
+// this copy's insertion again on the file's ranking instead of writing over
+// it: neither copy loses an entry of the other.
 class RankingFile
 {
 public:
@@ -18,20 +28,36 @@ public:
     // lines.
     void load(RankingLines &table);
 
-    // Writes exactly table.text() to a new file that then replaces the old one,
-    // so the old file stays whole until the new one is complete. Where the
-    // folder takes no new file, an existing rank.mlt is rewritten in place: a
-    // disk that refuses the bytes still leaves it whole, a kill mid-write may
-    // not. A failure raises EFCreateError "ファイル rank.mlt を作成できません".
-    // A text the next load would refuse (over RankingTextLimit) is not
-    // written: EOutOfCapacity "ランキングが大きすぎるため ファイル rank.mlt に保存できません",
-    // the old file untouched. A file that exists but could not be loaded is
-    // first kept as "rank.mlt.bak", once.
-    void save(const RankingLines &table);
+    // Takes the file's ranking into the table if another copy of the game has
+    // saved since this one last read or wrote the file, so that a finish is
+    // placed among every entry saved so far. Says nothing: a file that cannot
+    // be read now leaves the table as it is.
+    void refresh(RankingLines &table);
+
+    // Makes this copy's change again on a ranking another copy has saved.
+    using Redo = std::function<void(RankingLines &table)>;
+
+    // Writes exactly table.text(). If the file changed since this copy last
+    // read or wrote it, the table first takes the file's ranking and `redo`
+    // is applied to it. A new file replaces the old one, so the old one stays
+    // whole until the new one is complete; where the folder refuses a new
+    // file, the old one is rewritten in place (see rankingfile.cpp for what a
+    // crash can leave). A failure raises EFCreateError
+    // "ファイル rank.mlt を作成できません", the old file as it was. A text the
+    // next load would refuse (over RankingTextLimit) is not written:
+    // EOutOfCapacity "ランキングが大きすぎるため ファイル rank.mlt に保存できません".
+    // A file that exists but cannot be loaded is first copied to
+    // "rank.mlt.bak"; while that copy cannot be made, nothing is written: the
+    // first such save of a run raises EFCreateError saying why and what to do,
+    // later ones keep the ranking in memory without a word.
+    void save(RankingLines &table, const Redo &redo);
 
 private:
-    void keepUnloadedFile();
+    bool keepAsBackup();
 
     QString m_path;
-    bool m_fileNotLoaded = false; // an existing file that the table does not hold
+    // The bytes this copy last read from or wrote to the file; none until it
+    // has read a ranking from it or written one.
+    std::optional<QByteArray> m_known;
+    bool m_backupRefusalShown = false;
 };

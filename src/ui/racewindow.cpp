@@ -290,12 +290,17 @@ void RaceWindow::finish(int runner)
 }
 
 // A finished race enters the top ten if its time ranks; the file is written
-// at once.
+// at once. Another copy of the game in the same folder may have saved since
+// this one last looked: the race is placed among its entries too, and if it
+// saves again while the name dialog is open, the save places it once more.
 void RaceWindow::enterFinishIntoRanking()
 {
+    m_rankingFile.refresh(m_rankingLines);
     enterRanking(
         m_race, m_rankingLines, [this](int place) { return askRankingName(place, this); },
-        [this] { m_rankingFile.save(m_rankingLines); });
+        [this] {
+            m_rankingFile.save(m_rankingLines, [this](RankingLines &theirs) { reenterRanking(m_race, theirs); });
+        });
 }
 
 // The runner button opens the selection bar over the toolbar.

@@ -3,7 +3,11 @@
 #include "ranking/insertion.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+
+#include "ranking/insertion.h"
 
 // The race as the player runs it: strides on the pads, the clock, the finish
 // and Retry; and what happens when one of them fails.
@@ -257,6 +261,48 @@ private slots:
         clock->tickAt(70);
         QCOMPARE(boxes.texts.size(), 2);
         QCOMPARE(boxes.texts[1], boxes.texts[0]);
+    }
+
+    // Two copies of the game in one play folder: a copy that saves while the
+    // other's name dialog is open is not written over, and a finish is placed
+    // among what the other copy saved before it.
+    void twoCopiesShareTheRanking()
+    {
+        auto otherClockOwned = std::make_unique<ManualRaceClock>();
+        ManualRaceClock *otherClock = otherClockOwned.get();
+        const auto other = std::make_unique<RaceWindow>(music, help, std::move(otherClockOwned));
+        QStringList prompts;
+        // A finish `ticks` tenths long in a window, the dialog answered with
+        // the name; `meanwhile` runs while the dialog is open.
+        const auto finish = [&](RaceWindow &screen, ManualRaceClock &raceClock, int ticks, const QString &name,
+                                const std::function<void()> &meanwhile) {
+            screen.onRetryClicked();
+            for (int i = 0; i < StridesToFinish; ++i) {
+                screen.onRedPadMoved();
+                screen.onBluePadMoved();
+            }
+            whenModalOpens<QDialog>([&, name, meanwhile](QDialog *dialog) {
+                prompts << dialog->findChild<QLabel *>()->text();
+                meanwhile();
+                dialog->findChild<QLineEdit *>()->setText(name);
+                dialog->accept();
+            });
+            raceClock.tickAt(ticks * ClockIntervalMs);
+        };
+        finish(*other, *otherClock, 20, "B", [&] { finish(*window, *clock, 10, "A", [] {}); });
+        finish(*window, *clock, 30, "C", [] {});
+
+        QCOMPARE(prompts, QStringList({"１位です。名前を入力して下さい。", "１位です。名前を入力して下さい。",
+                                       "３位です。名前を入力して下さい。"}));
+        RankingLines saved;
+        RankingFile(folder->filePath("rank.mlt")).load(saved);
+        for (int k = 0; k < 4; ++k) {
+            const char *names[] = {"A", "B", "C", "\x96\xBC\x91\x4F\x82\xC8\x82\xB5"};
+            const char *times[] = {"10", "20", "30", "500"};
+            QCOMPARE(saved.line(NameColumn + k), std::string(names[k]));
+            QCOMPARE(saved.line(TimeColumn + k), std::string(times[k]));
+        }
+        QCOMPARE(window->rankingLines().text(), saved.text());
     }
 
     // An error raised while the name dialog waits is shown over it; the
