@@ -10,7 +10,8 @@
 
 #include <QApplication>
 
-Game::Game(MusicService::Output musicOutput) : m_music(musicOutput)
+Game::Game(MusicService::Output musicOutput, const char *codePage932)
+    : m_codePage932(codePage932), m_music(musicOutput)
 {
     QApplication::setWindowIcon(QIcon(artwork("icon")));
     installAccessibleInterfaces();
@@ -21,6 +22,7 @@ Game::~Game() = default;
 int Game::run()
 {
     try {
+        requireCp932(m_codePage932);
         m_raceWindow = std::make_unique<RaceWindow>(m_music, m_help);
     } catch (const Exception &error) {
         showFatalErrorBox(error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/cp932.h"
 #include "media/tuneplayer.h"
 #include "ui/helpviewer.h"
 
@@ -15,7 +16,10 @@ class VersionWindow;
 class Game
 {
 public:
-    explicit Game(MusicService::Output musicOutput = MusicService::Output::SoundCard);
+    // The code page's iconv name is the converters' own; tests name one the
+    // system lacks.
+    explicit Game(MusicService::Output musicOutput = MusicService::Output::SoundCard,
+                  const char *codePage932 = Cp932IconvName);
     ~Game();
 
     // Start-up, the event loop and shutdown; the process's exit code.
@@ -26,6 +30,7 @@ public:
     VersionWindow *versionWindow() const { return m_versionWindow.get(); }
 
 private:
+    const char *m_codePage932;
     MusicService m_music;
     HelpEngine m_help;
     std::unique_ptr<RaceWindow> m_raceWindow;

@@ -5,6 +5,8 @@
 #include <iconv.h>
 #include <utility>
 
+#include "core/exception.h"
+
 namespace {
 
 // One iconv conversion descriptor, closed when it goes out of scope.
@@ -58,7 +60,7 @@ std::optional<std::string> convertAll(const char *to, const char *from, std::str
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8)
 {
-    std::optional<std::string> bytes = convertAll("CP932", "UTF-8", utf8);
+    std::optional<std::string> bytes = convertAll(Cp932IconvName, "UTF-8", utf8);
     // glibc's table maps a few characters one way only ("¥" to 5C, which
     // reads back as "\"); only an exact round trip is a true encoding.
     if (!bytes || cp932ToUtf8(*bytes) != utf8)
@@ -88,12 +90,12 @@ std::string_view cp932ReadBackForm(std::string_view character)
 
 std::optional<std::string> cp932ToUtf8(std::string_view bytes)
 {
-    return convertAll("UTF-8", "CP932", bytes);
+    return convertAll("UTF-8", Cp932IconvName, bytes);
 }
 
 std::string cp932ToUtf8ForDisplay(std::string_view bytes)
 {
-    Converter converter("UTF-8", "CP932");
+    Converter converter("UTF-8", Cp932IconvName);
     std::string out;
     if (!converter.valid())
         return out;
@@ -102,4 +104,12 @@ std::string cp932ToUtf8ForDisplay(std::string_view bytes)
         bytes.remove_prefix(1);
     }
     return out;
+}
+
+void requireCp932(const char *iconvName)
+{
+    if (!Converter(iconvName, "UTF-8").valid() || !Converter("UTF-8", iconvName).valid())
+        throw EEncodingError(std::string("このシステムの iconv はコード ページ 932 (") + iconvName
+                             + ") を変換できないため、ランキングの名前を読み書きできません。"
+                               "iconv の変換モジュール (glibc の gconv) を入れてください");
 }

@@ -5,7 +5,14 @@
 #include <string_view>
 
 // The game's texts on disk are code page 932 (Microsoft's Shift-JIS) bytes;
-// everything shown or typed is UTF-8. These convert between the two.
+// everything shown or typed is UTF-8. These convert between the two, with
+// the system's iconv under this name.
+inline constexpr char Cp932IconvName[] = "CP932";
+
+// Raises EEncodingError when iconv cannot convert between UTF-8 and the code
+// page of that name (glibc without its gconv modules): the game could then
+// neither store a name nor show one. Checked once, at start-up.
+void requireCp932(const char *iconvName = Cp932IconvName);
 
 // The bytes of a UTF-8 text in code page 932, or nothing when the text is not
 // valid UTF-8 or holds a character the code page cannot hold exactly. A

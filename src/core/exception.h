@@ -32,5 +32,7 @@ MILTA_EXCEPTION_KIND(EOutOfResources, Exception)
 MILTA_EXCEPTION_KIND(EOutOfCapacity, Exception)
 // A music player could not open its song, or was used before it was open.
 MILTA_EXCEPTION_KIND(EMCIDeviceError, Exception)
+// The system cannot convert the game's code page.
+MILTA_EXCEPTION_KIND(EEncodingError, Exception)
 
 #undef MILTA_EXCEPTION_KIND

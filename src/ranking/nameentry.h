@@ -7,6 +7,8 @@
 // The name dialog's fixed texts, UTF-8.
 inline constexpr char RankingNameCaption[] = "ランキング名前入力";
 inline constexpr char DefaultRankingName[] = "名前なし";
+// The same name as the ranking file holds it, in code page 932.
+inline constexpr char DefaultRankingNameCp932[] = "\x96\xBC\x91\x4F\x82\xC8\x82\xB5";
 
 // The most bytes a name takes in the ranking file.
 inline constexpr std::size_t RankingNameMaxBytes = 255;

@@ -2,6 +2,7 @@
 
 #include "core/cp932.h"
 #include "core/exception.h"
+#include "ranking/nameentry.h"
 
 std::string RankingLines::line(int index) const
 {
@@ -66,7 +67,7 @@ std::string RankingLines::text() const
 
 RankingLines builtInRankingLines()
 {
-    const std::string noName = *utf8ToCp932("名前なし");
+    const std::string noName = DefaultRankingNameCp932;
     std::string text;
     for (const std::string &entry : {std::string("50"), std::string("0"), noName, std::string("500")})
         for (int place = 0; place < 10; ++place)

@@ -130,5 +130,5 @@ std::string askRankingName(int place, QWidget *parent)
     // The dialog is gone if its parent was destroyed while it was open.
     std::string name = dialog && ok ? dialog->name().toStdString() : DefaultRankingName;
     delete dialog;
-    return utf8ToCp932(name).value_or(*utf8ToCp932(DefaultRankingName));
+    return utf8ToCp932(name).value_or(DefaultRankingNameCp932);
 }

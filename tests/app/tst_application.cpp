@@ -93,19 +93,29 @@ private slots:
         QVERIFY(!QFile::exists(folder.filePath("rank.mlt")));
     }
 
-    // A tune that cannot be opened ends the start-up with the fatal box.
-    void missingTuneIsFatal_data()
+    // A tune that cannot be opened, or a system that cannot convert code
+    // page 932, ends the start-up with the fatal box.
+    void fatalStartUp_data()
     {
-        QTest::addColumn<QString>("missing");
-        QTest::newRow("race tune") << "100m.mid";
-        QTest::newRow("goal tune") << "goal.mid";
+        QTest::addColumn<QString>("missingTune");
+        QTest::addColumn<QByteArray>("codePage932");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("race tune") << "100m.mid" << QByteArray(Cp932IconvName) << "EMCIDeviceError" << "100m.mid";
+        QTest::newRow("goal tune") << "goal.mid" << QByteArray(Cp932IconvName) << "EMCIDeviceError" << "goal.mid";
+        QTest::newRow("no code page 932") << "" << QByteArray("NO-SUCH-CODE-PAGE") << "EEncodingError"
+                                          << "NO-SUCH-CODE-PAGE";
     }
-    void missingTuneIsFatal()
+    void fatalStartUp()
     {
-        QFETCH(QString, missing);
+        QFETCH(QString, missingTune);
+        QFETCH(QByteArray, codePage932);
+        QFETCH(QString, kind);
+        QFETCH(QString, named);
         PlayFolder folder;
-        QFile::remove(folder.filePath(missing));
-        Game game(MusicService::Output::Manual);
+        if (!missingTune.isEmpty())
+            QFile::remove(folder.filePath(missingTune));
+        Game game(MusicService::Output::Manual, codePage932.constData());
         QString caption, text;
         int windows = 0;
         whenModalOpens<QMessageBox>([&](QMessageBox *box) {
@@ -116,8 +126,8 @@ private slots:
         QCOMPARE(game.run(), 1);
         QCOMPARE(caption, QString("アプリケーション エラー"));
         QCOMPARE(windows, 1); // the box alone
-        const QRegularExpression fatal("^Exception EMCIDeviceError in module tst_application at [0-9A-F]{8}\\.\n"
-                                       ".*" + QRegularExpression::escape(missing) + ".*\\.$");
+        const QRegularExpression fatal("^Exception " + kind + " in module tst_application at [0-9A-F]{8}\\.\n"
+                                       ".*" + QRegularExpression::escape(named) + ".*\\.$");
         QVERIFY2(fatal.match(text).hasMatch(), qPrintable(text));
         QVERIFY(!game.raceWindow() && !game.rankingWindow() && !game.versionWindow());
     }
