@@ -256,13 +256,23 @@ client_origin()
     ORIGIN_Y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
 }
 
-# Waits for the race screen and sets MAIN_WINDOW with its client origin.
+# Waits for the race screen of the game started last and sets MAIN_WINDOW
+# with its client origin. Another copy's race screen has the same title and
+# place: the first window of that name can be the other copy's.
 find_race_screen()
 {
-    MAIN_WINDOW=$(find_window "$MAIN_TITLE" 20)
+    FOUND_WINDOW=
+    wait_until 20 found_race_screen || true
+    MAIN_WINDOW=$FOUND_WINDOW
     [[ -n $MAIN_WINDOW ]] || fail "the race screen did not appear"
     client_origin "$MAIN_WINDOW"
     log "race screen $MAIN_WINDOW, client at $ORIGIN_X,$ORIGIN_Y"
+}
+
+found_race_screen()
+{
+    FOUND_WINDOW=$(search_windows --all --onlyvisible --pid "$GAME_PID" --name "^${MAIN_TITLE}\$" | head -n1)
+    [[ -n $FOUND_WINDOW ]]
 }
 
 # Dismisses the start-up error box of a first run without rank.mlt.
