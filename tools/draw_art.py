@@ -933,13 +933,8 @@ def pictures():
 
 def outputs():
     files = {}
-    pics = pictures()
-    for name, c, pal in pics:
+    for name, c, pal in pictures():
         files[os.path.join(ART, name + ".xpm")] = to_xpm(name, c, pal).encode()
-    qrc = ['<!DOCTYPE RCC><RCC version="1.0">', '<qresource prefix="/art">']
-    qrc += ["    <file>%s.xpm</file>" % name for name, _, _ in pics]
-    qrc += ["</qresource>", "</RCC>"]
-    files[os.path.join(ART, "art.qrc")] = ("\n".join(qrc) + "\n").encode()
     # desktop icon sizes: the drawn 16, 32 and 48, the larger ones whole-pixel
     # enlargements of 32
     small, big, mid = rgba(icon16()), rgba(icon()), rgba(icon(48))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/art/artwork.h"
 #include "ui/art/pictures.h"
 #include "ui/controls.h"
 #include "ui/errorbox.h"
@@ -24,7 +25,7 @@ void noSuchPictureInTheArtwork();
 } // namespace layout_detail
 
 // A picture of the artwork by its name ("runner0_a"), checked while compiling:
-// a name that art.qrc does not list stops the build.
+// a name that is not among the XPM pictures in src/ui/art stops the build.
 class PictureName
 {
 public:
@@ -40,7 +41,10 @@ private:
     std::string_view m_name;
 };
 
-QPixmap artwork(PictureName picture);
+inline QPixmap artwork(PictureName picture)
+{
+    return bakedPicture(picture.name());
+}
 
 namespace layout_detail {
 

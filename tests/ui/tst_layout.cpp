@@ -91,7 +91,7 @@ private slots:
     void onlyRunnerZeroStandsAtTheStart()
     {
         const QImage image = screen();
-        const QImage frameA = QPixmap(":/art/runner0_a.xpm").toImage();
+        const QImage frameA = artwork("runner0_a").toImage();
         for (int y = 0; y < frameA.height(); ++y)
             for (int x = 0; x < frameA.width(); ++x)
                 QCOMPARE(image.pixel(StartLeft + x, window->stanceFrame(0)->y() + y), frameA.pixel(x, y));
@@ -144,7 +144,7 @@ private slots:
     {
         runToTheFinish();
         const QImage image = screen();
-        const QImage pose = QPixmap(":/art/runner0_goal.xpm").toImage();
+        const QImage pose = artwork("runner0_goal").toImage();
         for (int y = 0; y < pose.height(); ++y)
             QCOMPARE(image.pixel(GoalLeft + 35, 128 + y), pose.pixel(35, y));
     }
