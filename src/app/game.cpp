@@ -29,9 +29,9 @@ int Game::run()
         return 1;
     }
     guarded([this] { m_raceWindow->loadRanking(); });
-    m_rankingWindow = std::make_unique<RankingWindow>(m_raceWindow.get());
-    m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
-    m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());
+    // The side windows, hidden until asked for, come after the first frame.
+    QObject::connect(m_raceWindow.get(), &RaceWindow::sideWindowsWanted, m_raceWindow.get(),
+                     [this] { makeSideWindows(); });
 
     // The desktop that started the game may have handed it an activation
     // token: with it the race screen gets the keyboard on Wayland.
@@ -45,4 +45,13 @@ int Game::run()
     m_raceWindow.reset();
     m_help.quit();
     return exitCode;
+}
+
+void Game::makeSideWindows()
+{
+    if (m_rankingWindow)
+        return;
+    m_rankingWindow = std::make_unique<RankingWindow>(m_raceWindow.get());
+    m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
+    m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());
 }

@@ -11,8 +11,9 @@ class RankingWindow;
 class VersionWindow;
 
 // The application object: the music and the help for the whole run, and the
-// three windows. It makes them in order, runs the event loop and takes them
-// down again. The QApplication must exist first.
+// three windows. It makes them in order (the two hidden side windows once the
+// race screen's first frame is out), runs the event loop and takes them down
+// again. The QApplication must exist first.
 class Game
 {
 public:
@@ -30,6 +31,8 @@ public:
     VersionWindow *versionWindow() const { return m_versionWindow.get(); }
 
 private:
+    void makeSideWindows();
+
     const char *m_codePage932;
     MusicService m_music;
     HelpEngine m_help;

@@ -362,6 +362,8 @@ void RaceWindow::onRetryClicked()
 // The ranking button shows the top ten as the ranking lines hold it.
 void RaceWindow::onRankingClicked()
 {
+    if (!m_rankingWindow)
+        emit sideWindowsWanted();
     m_rankingWindow->showWindow();
     for (int k = 0; k < RankingPlaces; ++k)
         m_rankingWindow->nameLabel(k)->setText(shownText(m_rankingLines.line(NameColumn + k)));
@@ -386,17 +388,25 @@ void RaceWindow::onHelpClicked()
 
 void RaceWindow::onVersionClicked()
 {
+    if (!m_versionWindow)
+        emit sideWindowsWanted();
     m_versionWindow->showWindow();
 }
 
-// The synth is made once the first frame is out, so that it never holds up
-// the race screen; it is ready long before the first stride sounds the tune.
+// The synth and the side windows are made once the first frame is out, so
+// that they never hold up the race screen; the synth is ready long before the
+// first stride sounds the tune.
 void RaceWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
     if (!m_painted) {
         m_painted = true;
-        QTimer::singleShot(0, this, [this] { guarded([this] { m_music.prepare(); }); });
+        QTimer::singleShot(0, this, [this] {
+            guarded([this] {
+                m_music.prepare();
+                emit sideWindowsWanted();
+            });
+        });
     }
 }
 

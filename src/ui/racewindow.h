@@ -67,6 +67,12 @@ public:
     FlatPanel *toolbar() const { return m_toolbar; }
     FlatPanel *selectionBar() const { return m_selectionBar; }
 
+signals:
+    // The side windows are wanted: once the first frame is out, so that they
+    // never hold it up, and at once by a toolbar button that finds them not
+    // attached yet. Whoever makes them attaches them.
+    void sideWindowsWanted();
+
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

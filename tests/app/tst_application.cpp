@@ -71,11 +71,15 @@ private slots:
             text = box->text();
             raceScreenShownFirst = game.raceWindow()->isVisible();
         });
-        // Once the race screen is up, look around and close it.
+        // Once the race screen is up and the side windows are made after its
+        // first frame, look around and close it.
         QTimer running;
         running.setInterval(10);
+        int waitedForSideWindows = 0;
         connect(&running, &QTimer::timeout, [&] {
             if (!game.raceWindow() || !game.raceWindow()->isVisible())
+                return;
+            if (!game.rankingWindow() && ++waitedForSideWindows < 500)
                 return;
             running.stop();
             sideWindowsHidden = game.rankingWindow() && game.versionWindow() && !game.rankingWindow()->isVisible()

@@ -37,6 +37,25 @@ private slots:
         closeRaceScreen();
     }
 
+    // A toolbar button pressed before the side windows are attached (the game
+    // makes them after the first frame) asks for them, then shows its window.
+    void buttonAsksForSideWindowsNotYetMade_data()
+    {
+        QTest::addColumn<bool>("rankingButton");
+        QTest::newRow("ranking") << true;
+        QTest::newRow("version") << false;
+    }
+    void buttonAsksForSideWindowsNotYetMade()
+    {
+        QFETCH(bool, rankingButton);
+        window->attachSideWindows(nullptr, nullptr);
+        connect(window.get(), &RaceWindow::sideWindowsWanted, this,
+                [this] { window->attachSideWindows(ranking.get(), version.get()); });
+        rankingButton ? window->onRankingClicked() : window->onVersionClicked();
+        QCOMPARE(ranking->isVisible(), rankingButton);
+        QCOMPARE(version->isVisible(), !rankingButton);
+    }
+
     void builtInTableWithoutAFile()
     {
         try {
