@@ -17,6 +17,64 @@ std::uint32_t bigEndian(std::string_view bytes, std::size_t at, std::size_t size
 
 constexpr std::size_t chunkHeaderSize = 8;
 
+// A variable-length quantity: at most four bytes, the last without its top
+// bit. False when it runs past the end or goes on longer.
+bool readVariableLength(std::string_view bytes, std::size_t &at, std::uint32_t &value)
+{
+    value = 0;
+    for (int i = 0; i < 4 && at < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[at++]);
+        value = (value << 7) | (byte & 0x7F);
+        if ((byte & 0x80) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Adds the programs a track's events choose; false when an event is in doubt.
+bool addProgramsOfTrack(std::string_view track, std::bitset<128> &programs)
+{
+    std::size_t at = 0;
+    unsigned char running = 0; // the status a data byte continues; 0 for none
+    while (at < track.size()) {
+        std::uint32_t delta;
+        if (!readVariableLength(track, at, delta) || at >= track.size())
+            return false;
+        unsigned char status = static_cast<unsigned char>(track[at]);
+        if (status & 0x80)
+            ++at;
+        else if (running != 0)
+            status = running;
+        else
+            return false;
+        if (status == 0xFF || status == 0xF0 || status == 0xF7) {
+            // Meta and system exclusive events: players differ on whether a
+            // running status lasts across them, so none does here.
+            running = 0;
+            if (status == 0xFF && ++at > track.size())
+                return false;
+            std::uint32_t length;
+            if (!readVariableLength(track, at, length) || track.size() - at < length)
+                return false;
+            at += length;
+            continue;
+        }
+        if (status >= 0xF0)
+            return false; // no other system message belongs in a file
+        running = status;
+        const std::size_t dataBytes = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+        if (track.size() - at < dataBytes)
+            return false;
+        for (std::size_t i = 0; i < dataBytes; ++i)
+            if (track[at + i] & 0x80)
+                return false;
+        if ((status & 0xF0) == 0xC0)
+            programs.set(static_cast<unsigned char>(track[at]));
+        at += dataBytes;
+    }
+    return true;
+}
+
 } // namespace
 
 MidiFileFault checkMidiFile(std::string_view bytes)
@@ -78,6 +136,23 @@ MidiFileFault loadMidiFile(const std::string &path, std::string &bytes)
     if (fault != MidiFileFault::None)
         bytes.clear();
     return fault;
+}
+
+std::optional<std::bitset<128>> programsChosen(std::string_view bytes)
+{
+    if (checkMidiFile(bytes) != MidiFileFault::None)
+        return std::nullopt;
+    std::bitset<128> programs;
+    // Every track chunk in the file, past the announced count too.
+    for (std::size_t at = chunkHeaderSize + 6; bytes.size() - at >= chunkHeaderSize;) {
+        const std::uint64_t length = bigEndian(bytes, at + 4, 4);
+        if (bytes.size() - at - chunkHeaderSize < length)
+            return std::nullopt;
+        if (bytes.substr(at, 4) == "MTrk" && !addProgramsOfTrack(bytes.substr(at + chunkHeaderSize, length), programs))
+            return std::nullopt;
+        at += chunkHeaderSize + length;
+    }
+    return programs;
 }
 
 std::string midiOpenErrorText(MidiFileFault fault, std::string_view fileName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <bitset>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,13 @@ MidiFileFault checkMidiFile(std::string_view bytes);
 // Reads and checks the song file at `path` (a name in the file system's
 // encoding). On success `bytes` holds the whole file.
 MidiFileFault loadMidiFile(const std::string &path, std::string &bytes);
+
+// The programs (0 to 127) that the program changes in every track of a song
+// file choose, whatever their channel or bank. Nothing when the tracks cannot
+// be read event by event without doubt (running status after a meta or system
+// exclusive event, a byte that starts no event, a track cut short): then the
+// song may choose any program.
+std::optional<std::bitset<128>> programsChosen(std::string_view bytes);
 
 // The message of a failed open, naming the file as the player holds it
 // (UTF-8): the text for the fault, or "原因不明のエラー" when it has none.

@@ -1,8 +1,12 @@
 #include "media/musicservice.h"
 
+#include "media/midifile.h"
+#include "media/soundfontview.h"
+
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
 #include <fluidsynth.h>
+#include <malloc.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -11,6 +15,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -18,9 +23,11 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 
 namespace {
 
@@ -55,11 +62,15 @@ constexpr int polyphony = 128;
     F(fluid_settings_copystr) \
     F(fluid_settings_setint) \
     F(fluid_settings_setnum) \
+    F(fluid_sfloader_set_callbacks) \
+    F(fluid_synth_add_sfloader) \
     F(fluid_synth_all_sounds_off) \
     F(fluid_synth_sfload) \
+    F(fluid_synth_sfunload) \
     F(fluid_synth_write_float) \
     F(fluid_version_str) \
     F(new_fluid_audio_driver2) \
+    F(new_fluid_defsfloader) \
     F(new_fluid_player) \
     F(new_fluid_settings) \
     F(new_fluid_synth) \
@@ -141,6 +152,9 @@ void logAlsa(const char *file, int line, const char *function, int error, const 
         qCWarning(alsaLog, "%s:%d:(%s) %s", file, line, function, message);
 }
 
+static_assert(FLUID_OK == 0 && FLUID_FAILED == -1 && std::is_same_v<fluid_long_long_t, long long>,
+              "SoundFontView's file callbacks answer as FluidSynth's");
+
 // The sound card through FluidSynth's audio driver.
 class FluidOutput : public MusicService::AudioOutput
 {
@@ -193,8 +207,11 @@ std::unique_ptr<MusicService::AudioOutput> openSoundCard(fluid_settings_t *setti
 
 struct MusicService::Private
 {
+    using Programs = std::optional<std::bitset<128>>; // nothing: any program
+
     struct Song {
         std::string bytes;
+        Programs programs;                // the programs the song can choose
         fluid_player_t *player = nullptr; // only while it plays or has ended
         int tick = 0;                     // where the player started, or stopped
         int length = 0;                   // known once it has played
@@ -203,7 +220,10 @@ struct MusicService::Private
     Private(OutputOpener openOutput, std::string soundFont);
     ~Private();
 
-    void loadSynth() noexcept;
+    Programs programsWanted() const;
+    void loadSynth(Programs programs) noexcept;
+    void loadSoundFont(Programs programs) noexcept;
+    bool soundFontHolds(const Song &song) const;
     void waitForSynth();
     void renderFromOutput(float *left, float *right, int frames) noexcept;
     bool sounding() const;
@@ -230,6 +250,8 @@ struct MusicService::Private
     mutable std::mutex lock;
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
+    int soundFontId = FLUID_FAILED;
+    Programs soundFontPrograms; // whose presets the loaded view shows; nothing: all
     std::map<SongId, Song> songs;
     SongId current = 0;             // the song that has the player, 0 for none
     bool silenceReported = false;   // by the output's thread, since the last play
@@ -304,15 +326,30 @@ void MusicService::prepare()
     if (d->prepared)
         return;
     d->prepared = true;
+    const Private::Programs programs = d->programsWanted();
     try {
-        d->loader = std::thread(&Private::loadSynth, d.get());
+        d->loader = std::thread(&Private::loadSynth, d.get(), programs);
     } catch (const std::system_error &error) {
         qCWarning(soundLog, "no thread for the synth (%s): made at once", error.what());
-        d->loadSynth();
+        d->loadSynth(programs);
     }
 }
 
-void MusicService::Private::loadSynth() noexcept
+// The programs of every song added so far, and program 0, which every
+// channel holds until a song chooses another.
+MusicService::Private::Programs MusicService::Private::programsWanted() const
+{
+    std::bitset<128> programs;
+    programs.set(0);
+    for (const auto &[id, song] : songs) {
+        if (!song.programs)
+            return std::nullopt;
+        programs |= *song.programs;
+    }
+    return programs;
+}
+
+void MusicService::Private::loadSynth(Programs programs) noexcept
 {
     QElapsedTimer clock;
     clock.start();
@@ -336,12 +373,47 @@ void MusicService::Private::loadSynth() noexcept
         qCWarning(soundLog, "FluidSynth made no synth: the game stays silent");
         return;
     }
-    if (fluid().fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED)
-        qCWarning(soundLog, "soundfont %s not loaded: the songs play unheard", soundFont.c_str());
-    else
-        qCDebug(soundLog, "soundfont loaded from %s", soundFont.c_str());
+    // FluidSynth makes every preset of a soundfont as it loads it; the
+    // songs' programs are all it needs to see.
+    if (fluid_sfloader_t *views = fluid().new_fluid_defsfloader(settings)) {
+        fluid().fluid_sfloader_set_callbacks(views, SoundFontView::openForSynth, SoundFontView::readForSynth,
+                                              SoundFontView::seekForSynth, SoundFontView::tellForSynth,
+                                              SoundFontView::closeForSynth);
+        fluid().fluid_synth_add_sfloader(synth, views);
+    } else {
+        programs = std::nullopt;
+    }
+    loadSoundFont(programs);
+    // Reading the soundfont leaves this thread's heap full of freed blocks
+    // among the ones the synth keeps (1.8 MB of the game's); give their pages
+    // back.
+    malloc_trim(0);
     qCDebug(soundLog, "synth ready after %lld ms: FluidSynth %s, %d voices", clock.elapsed(),
             fluid().fluid_version_str(), polyphony);
+}
+
+// Under the lock, or before anything renders.
+void MusicService::Private::loadSoundFont(Programs programs) noexcept
+{
+    const std::string name = SoundFontView::nameOf(soundFont, programs);
+    soundFontId = fluid().fluid_synth_sfload(synth, name.c_str(), 1);
+    if (soundFontId == FLUID_FAILED && programs) {
+        soundFontId = fluid().fluid_synth_sfload(synth, soundFont.c_str(), 1);
+        if (soundFontId != FLUID_FAILED)
+            qCWarning(soundLog, "soundfont %s loaded whole: its presets could not be picked", soundFont.c_str());
+        programs = std::nullopt;
+    } else if (soundFontId != FLUID_FAILED) {
+        qCDebug(soundLog, "soundfont loaded from %s", name.c_str());
+    }
+    // Nothing more to load after a failure.
+    soundFontPrograms = soundFontId == FLUID_FAILED ? std::nullopt : programs;
+    if (soundFontId == FLUID_FAILED)
+        qCWarning(soundLog, "soundfont %s not loaded: the songs play unheard", soundFont.c_str());
+}
+
+bool MusicService::Private::soundFontHolds(const Song &song) const
+{
+    return !soundFontPrograms || (song.programs && (*song.programs & ~*soundFontPrograms).none());
 }
 
 // Only the service's own thread waits, and never under the lock.
@@ -349,7 +421,7 @@ void MusicService::Private::waitForSynth()
 {
     if (!prepared) {
         prepared = true;
-        loadSynth();
+        loadSynth(programsWanted());
     } else if (loader.joinable()) {
         loader.join();
     }
@@ -465,7 +537,9 @@ MusicService::SongId MusicService::addSong(std::string bytes)
 {
     std::lock_guard guard(d->lock);
     const SongId id = d->nextId++;
-    d->songs[id].bytes = std::move(bytes);
+    Private::Song &song = d->songs[id];
+    song.programs = programsChosen(bytes);
+    song.bytes = std::move(bytes);
     return id;
 }
 
@@ -508,6 +582,12 @@ void MusicService::play(SongId id)
     if (d->current != id) {
         if (Private::Song *other = d->find(d->current))
             d->dropPlayer(*other);
+        // A song added after the synth was made may choose programs the
+        // soundfont was loaded without: then it is loaded whole.
+        if (!d->soundFontHolds(song)) {
+            fluid().fluid_synth_sfunload(d->synth, d->soundFontId, 1);
+            d->loadSoundFont(std::nullopt);
+        }
         song.player = fluid().new_fluid_player(d->synth);
         if (!song.player)
             return;

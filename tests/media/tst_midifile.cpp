@@ -70,6 +70,53 @@ private slots:
         QCOMPARE(checkMidiFile(bytes.toStdString()), fault);
     }
 
+    // The programs a song can choose: what the synth must be able to sound.
+    void programs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<int>>("programs"); // {-1}: in doubt, any program
+        auto row = [](const char *name, const std::string &bytes, QList<int> programs) {
+            QTest::newRow(name) << QByteArray::fromStdString(bytes) << programs;
+        };
+        auto song = [](const std::string &events) { return header(0, 1) + chunk("MTrk", events + endOfTrack); };
+        const std::string change5("\x00\xC0\x05", 3);
+        row("no program change", song(oneNote.substr(0, 8)), {});
+        row("one on channel 1", song(change5), {5});
+        row("drum channel", song(std::string("\x00\xC9\x00", 3)), {0});
+        row("running status", song(change5 + std::string("\x10\x07\x00\x7F", 4)), {5, 7, 127});
+        row("second track", header(1, 2) + chunk("MTrk", oneNote) + chunk("MTrk", change5 + endOfTrack), {5});
+        row("after notes and a pitch bend",
+            song(std::string("\x00\x90\x3C\x64\x00\xE0\x00\x40\x00\xC3\x30", 11)), {48});
+        row("look-alike bytes inside text and system exclusive",
+            song(std::string("\x00\xFF\x01\x02\xC0\x09\x00\xF0\x03\xC1\x0A\xF7", 12) + change5), {5});
+        row("running status after a meta event", song(change5 + std::string("\x00\xFF\x01\x00\x00\x07", 6)),
+            {-1});
+        row("data byte with no status", song(std::string("\x00\x07", 2)), {-1});
+        row("status byte as the program", song(std::string("\x00\xC0\x85", 3)), {-1});
+        row("system message in a track", song(std::string("\x00\xF2\x00\x00", 4)), {-1});
+        row("track cut inside an event", header(0, 1) + chunk("MTrk", std::string("\x00\xC0", 2)), {-1});
+        row("meta event longer than the track", header(0, 1) + chunk("MTrk", std::string("\x00\xFF\x01\x09", 4)),
+            {-1});
+        row("delta time of five bytes", song(std::string("\x81\x81\x81\x81\x01\xC0\x05", 7)), {-1});
+        row("not a song", "RIFF", {-1});
+    }
+    void programs()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<int>, programs);
+        const std::optional<std::bitset<128>> chosen = programsChosen(bytes.toStdString());
+        if (programs == QList<int>{-1}) {
+            QVERIFY(!chosen);
+            return;
+        }
+        QVERIFY(chosen);
+        QList<int> found;
+        for (int program = 0; program < 128; ++program)
+            if (chosen->test(program))
+                found << program;
+        QCOMPARE(found, programs);
+    }
+
     void load_data()
     {
         QTest::addColumn<QString>("name");

@@ -206,6 +206,29 @@ private slots:
 
     // Without its soundfont the game runs on in silence, and says why only
     // when asked to.
+    // The synth's soundfont shows only the presets of the songs added before
+    // it was made: a later song with other programs has it loaded whole
+    // before it plays, or it would play on the piano.
+    void laterSongWithOtherProgramsHasTheWholeSoundFont()
+    {
+        auto organ = openPlayer(writeSong("organ.mid", organSong(4)));
+        render(*m_service, 0.1); // the synth is made: programs 0 and 19
+        QLoggingCategory::setFilterRules("milta100m.sound.debug=true");
+        soundMessages.clear();
+        previousHandler = qInstallMessageHandler(keepSoundMessages);
+        QByteArray raceTune("\x00\xC0\x26\x00\x90\x30\x64\x60\x80\x30\x00\x00\xFF\x2F\x00", 15);
+        raceTune.prepend(QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0F", 22));
+        auto bass = openPlayer(writeSong("bass.mid", raceTune)); // program 38
+        bass->play();
+        const double heard = loudness(render(*m_service, 0.3));
+        qInstallMessageHandler(previousHandler);
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(heard > sounding);
+        QVERIFY2(soundMessages.contains(QStringLiteral("milta100m.sound: soundfont loaded from ")
+                                        + QString::fromLatin1(MusicService::defaultSoundFont)),
+                 qPrintable(soundMessages.join('\n')));
+    }
+
     void noSoundFontIsSilence_data()
     {
         QTest::addColumn<QString>("rules");
