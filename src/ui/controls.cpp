@@ -37,7 +37,24 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 void PictureBox::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
+    m_stretched = QPixmap();
+    coverIfOpaque();
     update();
+}
+
+void PictureBox::setStretch(bool stretch)
+{
+    m_stretch = stretch;
+    m_stretched = QPixmap();
+    coverIfOpaque();
+    update();
+}
+
+// A stretched opaque picture covers the control: what lies beneath need not
+// be painted first.
+void PictureBox::coverIfOpaque()
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, m_stretch && !m_picture.isNull() && !m_picture.hasAlphaChannel());
 }
 
 void PictureBox::setHint(const QString &hint)
@@ -50,10 +67,23 @@ void PictureBox::setHint(const QString &hint)
 void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (m_stretch)
-        painter.drawPixmap(rect(), m_picture);
-    else
+    if (!m_stretch) {
         painter.drawPixmap(0, 0, m_picture);
+        return;
+    }
+    // Scaling at every paint was half the cost of a stride (the track strip
+    // under the runner): the picture is scaled once, by the same call onto a
+    // pixmap of the screen's pixel ratio, and copied from then on.
+    const qreal ratio = devicePixelRatio();
+    if (m_stretched.isNull() || m_stretched.devicePixelRatio() != ratio
+        || m_stretched.deviceIndependentSize() != QSizeF(size())) {
+        m_stretched = QPixmap(size() * ratio);
+        m_stretched.setDevicePixelRatio(ratio);
+        m_stretched.fill(m_picture.hasAlphaChannel() ? Qt::transparent : Qt::black);
+        QPainter scaler(&m_stretched);
+        scaler.drawPixmap(rect(), m_picture);
+    }
+    painter.drawPixmap(0, 0, m_stretched);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

@@ -31,7 +31,7 @@ class PictureBox : public QWidget
 public:
     explicit PictureBox(QWidget *parent);
     void setPicture(const QPixmap &picture);
-    void setStretch(bool stretch) { m_stretch = stretch; }
+    void setStretch(bool stretch);
     void setHint(const QString &hint); // once, as the layout is made
     QString hint() const { return m_hint ? m_hint->text() : QString(); }
     // The keys that do what a click does, as the window that answers them
@@ -52,7 +52,10 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void coverIfOpaque();
+
     QPixmap m_picture;
+    QPixmap m_stretched; // the picture scaled to the control, made at its first paint
     Hint *m_hint = nullptr;
     QList<QKeySequence> m_keys;
     bool m_stretch = false;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QTest>
 
 #include "ranking/insertion.h"
@@ -60,6 +61,40 @@ private slots:
         QVERIFY(!shown(window->strideFrame(0)));
         window->onBluePadMoved();
         QCOMPARE(window->stanceFrame(0)->x(), AfterStride);
+    }
+
+    // A stride repaints the track strip and the runner around him, nothing
+    // else: counted in paint events and pixels, which no machine's load moves.
+    void aStrideRepaintsOnlyAroundTheRunner()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        strides(1);
+        QCoreApplication::processEvents();
+        struct PaintCounter : QObject
+        {
+            long events = 0, pixels = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint) {
+                    ++events;
+                    for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+                        pixels += long(r.width()) * r.height();
+                }
+                return false;
+            }
+        } counter;
+        qApp->installEventFilter(&counter);
+        constexpr int count = 10;
+        for (int i = 0; i < count; ++i) {
+            strides(1);
+            QCoreApplication::processEvents();
+        }
+        qApp->removeEventFilter(&counter);
+        const QSize frame = window->stanceFrame(0)->size();
+        QCOMPARE(counter.events, 2L * count);
+        QVERIFY2(counter.pixels <= 2L * count * (frame.width() + StrideLength) * frame.height(),
+                 qPrintable(QString::number(counter.pixels / count) + " pixels a stride"));
     }
 
     void blueFirstDoesNothing()
