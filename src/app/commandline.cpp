@@ -22,6 +22,10 @@ void print(std::FILE *stream, const QString &text)
 
 std::optional<int> answerCommandLine(int argc, char **argv)
 {
+    // A plain start, the player's: no application object made and unmade
+    // before the game's own.
+    if (argc <= 1)
+        return std::nullopt;
     const QCoreApplication commandLine(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(MILTA_VERSION));
 
