@@ -1,10 +1,12 @@
 /* Starts a program and waits for its first painted frame on the X screen:
  * the moment the pixel at (x, y) of the root window stops being the colour
  * it had before the start. Prints milliseconds to that frame, the colour
- * seen, and the program's resident memory one second later, then ends it.
+ * seen, the program's resident memory (KiB) one second later and the CPU
+ * time (ms, all its threads) it had used by the frame, then ends it.
  * Usage: firstframe X Y PROGRAM [ARGS...] */
 #define _DEFAULT_SOURCE
 #include <X11/Xlib.h>
+#include <dirent.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 #include <stdio.h>
@@ -44,6 +46,31 @@ static long resident_kib(pid_t pid)
     return kib;
 }
 
+/* CPU time of all the program's threads so far, from the scheduler's count. */
+static double cpu_ms(pid_t pid)
+{
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/task", (int)pid);
+    DIR *tasks = opendir(path);
+    if (!tasks)
+        return -1;
+    double ns = 0;
+    struct dirent *task;
+    while ((task = readdir(tasks))) {
+        char file[sizeof path + sizeof task->d_name + 16];
+        unsigned long long run = 0;
+        snprintf(file, sizeof file, "%s/%s/schedstat", path, task->d_name);
+        FILE *f = fopen(file, "r");
+        if (f) {
+            if (fscanf(f, "%llu", &run) == 1)
+                ns += run;
+            fclose(f);
+        }
+    }
+    closedir(tasks);
+    return ns / 1e6;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 4) {
@@ -64,11 +91,12 @@ int main(int argc, char **argv)
         _exit(127);
     }
     unsigned long seen = before;
-    double frame = -1;
+    double frame = -1, cpu = -1;
     while (now_ms() - start < 10000) {
         seen = pixel_at(d, x, y);
         if (seen != before) {
             frame = now_ms() - start;
+            cpu = cpu_ms(pid);
             break;
         }
         if (waitpid(pid, NULL, WNOHANG) == pid) {
@@ -79,7 +107,7 @@ int main(int argc, char **argv)
     }
     usleep(1000000);
     long rss = resident_kib(pid);
-    printf("%.1f %06lx %ld\n", frame, seen, rss);
+    printf("%.1f %06lx %ld %.1f\n", frame, seen, rss, cpu);
     kill(pid, SIGTERM);
     waitpid(pid, NULL, 0);
     XCloseDisplay(d);
