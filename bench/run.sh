@@ -75,6 +75,21 @@ echo "start-up to the first painted frame, $(wc -l <startup.txt) pairs: game $(c
     "first pixel $(column 2 startup.txt | sort | uniq -c | sort -rn | head -n 1 | awk '{ print $2 }')"
 echo "CPU time by the first frame: game $(column 4 startup.txt | median) ms, floor $(column 8 startup.txt | median) ms;" \
     "ratio $(ratios 4 8 startup.txt | median) ($(ratios 4 8 startup.txt | range))"
+# The same start-up in instructions under callgrind, which no load moves: all
+# threads, up to the end of the first paint and its flush to the screen.
+instructions() { # program: millions of instructions
+    valgrind --tool=callgrind --callgrind-out-file="cg.$2.%p" --dump-after='QWidgetRepaintManager::paintAndFlush()' \
+        "$1" >/dev/null 2>&1 &
+    for i in $(seq 600); do ls cg."$2".*.1 >/dev/null 2>&1 && break; sleep 0.1; done
+    sleep 0.5
+    kill $!
+    wait $! 2>/dev/null || true
+    sed -n 's/^summary: *//p' cg."$2".*.1 | awk '{ printf "%.1f", $1 / 1e6 }'
+}
+game_instructions=$(instructions "$game" game)
+floor_instructions=$(instructions "$floor" floor)
+echo "instructions to the first frame: game $game_instructions million, floor $floor_instructions million;" \
+    "ratio $(echo "$game_instructions $floor_instructions" | awk '{ printf "%.2f", $1 / $2 }')"
 awk '{ printf "%.1f %.1f %.1f\n", $3 / 1024, $7 / 1024, ($3 - $7) / 1024 }' startup.txt >memory.txt
 echo "resident memory 1 s after the first frame: game $(column 1 memory.txt | median) MiB," \
     "floor $(column 2 memory.txt | median) MiB, difference $(column 3 memory.txt | median) MiB" \
