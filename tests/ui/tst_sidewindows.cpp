@@ -48,9 +48,15 @@ private slots:
     void buttonAsksForSideWindowsNotYetMade()
     {
         QFETCH(bool, rankingButton);
-        window->attachSideWindows(nullptr, nullptr);
-        connect(window.get(), &RaceWindow::sideWindowsWanted, this,
-                [this] { window->attachSideWindows(ranking.get(), version.get()); });
+        version.reset();
+        ranking.reset();
+        closeRaceScreen();
+        openRaceScreen();
+        connect(window.get(), &RaceWindow::sideWindowsWanted, this, [this] {
+            ranking = std::make_unique<RankingWindow>(window.get());
+            version = std::make_unique<VersionWindow>(window.get());
+            window->attachSideWindows(ranking.get(), version.get());
+        });
         rankingButton ? window->onRankingClicked() : window->onVersionClicked();
         QCOMPARE(ranking->isVisible(), rankingButton);
         QCOMPARE(version->isVisible(), !rankingButton);
