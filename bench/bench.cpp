@@ -3,6 +3,8 @@
 // Usage: milta_bench stride [strides] | clock | synth | ranking
 // Run in a folder holding the two tunes; stride and clock need a platform
 // (offscreen is enough).
+#include "paintcounter.h"
+
 #include "media/tuneplayer.h"
 #include "ranking/insertion.h"
 #include "ranking/rankingfile.h"
@@ -13,7 +15,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPaintEvent>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,25 +23,6 @@
 #include <vector>
 
 namespace {
-
-// Counts the paint events and the pixels they cover, window and children.
-class PaintCounter : public QObject
-{
-public:
-    long events = 0;
-    long pixels = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            ++events;
-            for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
-                pixels += long(r.width()) * r.height();
-        }
-        return false;
-    }
-};
 
 // A race clock that never ticks: only the strides are measured.
 class StillClock : public RaceClock

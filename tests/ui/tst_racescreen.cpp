@@ -1,3 +1,4 @@
+#include "paintcounter.h"
 #include "racescreen.h"
 
 #include "ranking/insertion.h"
@@ -5,7 +6,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QTest>
 
 #include "ranking/insertion.h"
@@ -71,19 +71,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         strides(1);
         QCoreApplication::processEvents();
-        struct PaintCounter : QObject
-        {
-            long events = 0, pixels = 0;
-            bool eventFilter(QObject *, QEvent *event) override
-            {
-                if (event->type() == QEvent::Paint) {
-                    ++events;
-                    for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
-                        pixels += long(r.width()) * r.height();
-                }
-                return false;
-            }
-        } counter;
+        PaintCounter counter;
         qApp->installEventFilter(&counter);
         constexpr int count = 10;
         for (int i = 0; i < count; ++i) {
