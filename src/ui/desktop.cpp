@@ -135,14 +135,17 @@ private:
             const QScreen *screen = QGuiApplication::screenAt(frame.center());
             placed = fittedInto(frame, (screen ? screen : m_window->screen())->availableGeometry());
         }
-        if (placed.size() != frame.size())
-            m_window->resize(placed.size().shrunkBy(m_margins));
-        if (placed.topLeft() == frame.topLeft())
+        if (placed == frame)
             return;
         // move() adds to the position the frame that Qt believes the window
         // has, which it learns late; so the client area's place is given.
         const QPoint client = placed.topLeft() + QPoint(m_margins.left(), m_margins.top());
         m_window->move(client - (m_window->geometry().topLeft() - m_window->pos()));
+        // Resized after the move, even where the frame is in place already:
+        // a resize sends along the position Qt last heard of from the X
+        // server, which lags behind the requests in flight and may still be
+        // where the window was made, and would take it back there.
+        m_window->resize(placed.size().shrunkBy(m_margins));
     }
 
     QWidget *m_window;
