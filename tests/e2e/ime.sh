@@ -123,12 +123,18 @@ race_to_name_dialog()
 
 input_method() { "${AS_PLAYER[@]}" fcitx5-remote -n 2>/dev/null; }
 
-# Turns mozc on in the dialog's input context with Ctrl+Space.
+# Turns mozc on in the dialog's input context with Ctrl+Space. Each dialog
+# gets an input context of its own from fcitx5 over D-Bus, and a key pressed
+# as the dialog opens is sometimes lost (four runs in ten, at worst, here), so
+# the key is pressed again, while mozc stays off, after a pause.
 mozc_on()
 {
-    xdotool key --clearmodifiers ctrl+space
-    wait_until 10 eval '[[ $(input_method) == mozc ]]' ||
-        fail "Ctrl+Space did not turn mozc on (input method: '$(input_method)')"
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool key --clearmodifiers ctrl+space
+        wait_until 3 eval '[[ $(input_method) == mozc ]]' && return
+    done
+    fail "Ctrl+Space did not turn mozc on (input method: '$(input_method)')"
 }
 
 # name_lines: the ranking's names, each as its bytes in hex.
