@@ -49,16 +49,21 @@ void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &as
     race.score = race.seconds * 10 + race.tenths;
     const int s = race.score;
     const auto time = [&table](int k) { return parseTimeLine(table.line(TimeColumn + k)); };
+    bool entered = false;
     for (int k = RankingPlaces - 1; k >= 0; --k) {
-        if (s > time(k))
+        if (s > time(k) || entered)
             continue;
-        if (k == 0 || time(k - 1) < s)
+        if (k == 0 || time(k - 1) < s) {
             insertAt(k, race, table, askName, save);
+            entered = true;
+        }
     }
 }
 
-void reenterRanking(RaceState race, RankingLines &table)
+void reenterRanking(const std::vector<RaceState> &races, RankingLines &table)
 {
-    const std::string name = race.entryName;
-    enterRanking(race, table, [&name](int) { return name; }, [] {});
+    for (RaceState race : races) {
+        const std::string name = race.entryName;
+        enterRanking(race, table, [&name](int) { return name; }, [] {});
+    }
 }

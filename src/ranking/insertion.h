@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ranking/rankinglines.h"
 #include "race/race.h"
@@ -29,13 +30,16 @@ using SaveRanking = std::function<void()>;
 // Enters a finished race into the ranking. Sets race.score from seconds and
 // tenths; if the time ranks, asks a name (kept in race.entryName as code page
 // 932 bytes), moves the places below down by one, writes the entry and saves.
-// Ties go to the newcomer. The time lines are read afresh for each test, from
-// place 10 up to place 1, so a bad one raises EConvertError even after an
-// insertion below it, which then stays made and saved.
+// Ties go to the newcomer. A race enters once: the save may have put it into
+// another copy's ranking, where it would find a better place again. The time
+// lines are read afresh for each test, from place 10 up to place 1, so a bad
+// one raises EConvertError even after an insertion below it, which then stays
+// made and saved.
 void enterRanking(RaceState &race, RankingLines &table, const AskRankingName &askName,
                   const SaveRanking &save);
 
-// Enters a race that has its name already (race.entryName) into a ranking
-// another copy of the game has saved meanwhile: the same rules, no dialog and
-// no save. A time that no longer ranks there enters nowhere.
-void reenterRanking(RaceState race, RankingLines &table);
+// Enters races that have their names already (entryName), in the order
+// given, into a ranking another copy of the game has saved meanwhile: the
+// same rules, no dialog and no save. A time that no longer ranks there
+// enters nowhere.
+void reenterRanking(const std::vector<RaceState> &races, RankingLines &table);

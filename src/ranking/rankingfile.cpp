@@ -4,26 +4,20 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QDir>
+#include <QRegularExpression>
+
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
 #include "core/exception.h"
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// Another copy of the game holds the folder's lock for a few milliseconds at
-// a time; one that keeps it longer (stopped in a debugger, say) is given up
-// on rather than freezing this copy's window.
-constexpr auto LockWait = 5s;
 
 std::string fileName(const QString &path)
 {
@@ -63,8 +57,10 @@ private:
 
 // The lock two copies of the game take on their play folder: shared to read
 // the ranking, exclusive to read, merge and write it. A lock on the folder,
-// not on rank.mlt, whose file is replaced at every save. A file system
-// without locks (some network ones) leaves the copies unlocked.
+// not on rank.mlt, whose file is replaced at every save. It is only ever
+// tried, never waited for: the game's windows must not freeze while another
+// copy (stopped in a debugger, say) keeps it. A file system without locks
+// (some network ones) leaves the copies unlocked.
 class FolderLock
 {
 public:
@@ -74,26 +70,23 @@ public:
         // Without the folder the file's own calls fail and say so.
         if (m_folder.get() < 0)
             return;
-        const auto giveUp = std::chrono::steady_clock::now() + LockWait;
-        while (flock(m_folder.get(), kind | LOCK_NB) != 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EWOULDBLOCK)
-                return;
-            if (std::chrono::steady_clock::now() >= giveUp) {
-                m_refused = true;
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
+        int result;
+        do
+            result = flock(m_folder.get(), kind | LOCK_NB);
+        while (result != 0 && errno == EINTR);
+        m_held = result == 0;
+        m_busy = result != 0 && errno == EWOULDBLOCK;
     }
 
-    // Another copy kept the folder locked for longer than LockWait.
-    bool refused() const { return m_refused; }
+    // Another process holds the lock.
+    bool busy() const { return m_busy; }
+    // This process holds it: no other copy is in the middle of a save.
+    bool held() const { return m_held; }
 
 private:
     Descriptor m_folder; // closing it lets go of the lock
-    bool m_refused = false;
+    bool m_held = false;
+    bool m_busy = false;
 };
 
 // What the folder holds under the ranking's name.
@@ -207,11 +200,71 @@ QString linkTarget(const QString &path)
     return info.isSymLink() ? path : info.filePath();
 }
 
-// A new file beside the old one, named after it, that then takes its place:
-// the old file stays whole until the new one is complete and on the disk.
-// Where the folder refuses a new file (EACCES, EPERM, EROFS) an existing one
-// is rewritten in place; after any other refusal (a full disk, too many open
-// files) that would only make things worse.
+// The hidden name a new file has while it is written beside `target`:
+// ".rank.mlt.Xy3k9Q.saving". Only a copy holding the folder's exclusive lock
+// writes one, so one found while holding the lock was left by a kill.
+QByteArray temporaryNameFor(const QString &target)
+{
+    const QFileInfo info(target);
+    QByteArray name = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName()) + '.';
+    for (int i = 0; i < 6; ++i)
+        name += "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"[QRandomGenerator::global()->bounded(62)];
+    return name + ".saving";
+}
+
+void removeTemporariesFor(const QString &target)
+{
+    const QFileInfo info(target);
+    const QRegularExpression left(QStringLiteral("^\\.%1\\..*[A-Za-z0-9]{6}\\.saving$")
+                                      .arg(QRegularExpression::escape(info.fileName())));
+    QDir folder = info.dir();
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (left.match(name).hasMatch())
+            folder.remove(name);
+}
+
+// A new file beside `target` under a temporary name, holding `bytes` and on
+// the disk, with the permissions of `like` if given. Returns its name, or
+// nothing (errno says why) with nothing left behind.
+std::optional<QByteArray> writeTemporary(const QString &target, const QByteArray &bytes,
+                                         const struct stat *like)
+{
+    QByteArray name;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        name = temporaryNameFor(target);
+        // Nobody else may read it before it has the old file's permissions.
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, like ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return std::nullopt;
+    }
+    if (fd < 0)
+        return std::nullopt;
+    Descriptor file(fd);
+    // A file system without permissions (FAT) refuses; the file then has
+    // what that file system gives every file.
+    if (like)
+        fchmod(fd, like->st_mode & 07777);
+    if (writeAllAt(fd, bytes, 0) && fdatasync(fd) == 0 && file.close())
+        return name;
+    const int error = errno;
+    ::unlink(name.constData());
+    errno = error;
+    return std::nullopt;
+}
+
+// EACCES, EPERM, EROFS: the folder takes no new file, or (sticky, the old
+// file another user's) lets none replace the old one; either way rewriting
+// the old file where it is may still be allowed. After any other refusal (a
+// full disk, too many open files) that would only make things worse.
+bool folderRefuses(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// A new file beside the old one that then takes its place: the old file
+// stays whole until the new one is complete and on the disk. Where the
+// folder refuses that, an existing file is rewritten in place.
 bool writeWhole(const QString &path, const QByteArray &bytes)
 {
     const QString target = linkTarget(path);
@@ -222,30 +275,26 @@ bool writeWhole(const QString &path, const QByteArray &bytes)
     if (exists && (!S_ISREG(old.st_mode) || access(targetName.constData(), W_OK) != 0))
         return false;
 
-    QByteArray temporaryName;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporaryName = targetName + '.';
-        for (int i = 0; i < 6; ++i)
-            temporaryName += "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"[QRandomGenerator::global()->bounded(62)];
-        // Nobody else may read it before it has the old file's permissions.
-        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        const bool folderRefuses = errno == EACCES || errno == EPERM || errno == EROFS;
-        return folderRefuses && exists && rewriteInPlace(target, bytes);
-    }
-    Descriptor file(fd);
-    // A file system without permissions (FAT) refuses; the file then has
-    // what that file system gives every file.
-    if (exists)
-        fchmod(fd, old.st_mode & 07777);
-    if (writeAllAt(fd, bytes, 0) && fdatasync(fd) == 0 && file.close()
-        && std::rename(temporaryName.constData(), targetName.constData()) == 0)
+    const std::optional<QByteArray> temporary = writeTemporary(target, bytes, exists ? &old : nullptr);
+    if (temporary && std::rename(temporary->constData(), targetName.constData()) == 0)
         return true;
-    ::unlink(temporaryName.constData());
+    const int error = errno;
+    if (temporary)
+        ::unlink(temporary->constData());
+    return folderRefuses(error) && exists && rewriteInPlace(target, bytes);
+}
+
+// A new file at `path` that never replaces one already there (EEXIST).
+bool writeNew(const QString &path, const QByteArray &bytes)
+{
+    const std::optional<QByteArray> temporary = writeTemporary(path, bytes, nullptr);
+    if (!temporary)
+        return false;
+    if (renameat2(AT_FDCWD, temporary->constData(), AT_FDCWD, QFile::encodeName(path).constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    const int error = errno;
+    ::unlink(temporary->constData());
+    errno = error;
     return false;
 }
 
@@ -253,12 +302,22 @@ bool writeWhole(const QString &path, const QByteArray &bytes)
 
 RankingFile::RankingFile(const QString &path) : m_path(path) {}
 
+void RankingFile::removeTemporaries() const
+{
+    removeTemporariesFor(m_path);
+    const QString target = linkTarget(m_path);
+    if (target != m_path)
+        removeTemporariesFor(target);
+}
+
 void RankingFile::load(RankingLines &table)
 {
     m_known.reset();
+    // A copy saving just now is not waited for: a save replaces the file
+    // whole, and each one compares what it finds under the lock.
     const FolderLock lock(m_path, LOCK_SH);
-    if (lock.refused())
-        cannotOpen(m_path);
+    if (lock.held())
+        removeTemporaries();
     const Stored stored = readStored(m_path);
     if (stored.state != Stored::Read)
         cannotOpen(m_path);
@@ -266,25 +325,31 @@ void RankingFile::load(RankingLines &table)
     m_known = stored.bytes;
 }
 
-void RankingFile::refresh(RankingLines &table)
+void RankingFile::refresh(RankingLines &table, const Redo &redo)
 {
     const FolderLock lock(m_path, LOCK_SH);
-    if (lock.refused())
+    if (lock.busy())
         return;
     const Stored stored = readStored(m_path);
     if (stored.state != Stored::Read || stored.bytes == m_known)
         return;
     if (std::optional<RankingLines> theirs = rankingOf(stored.bytes)) {
+        redo(*theirs);
         table = std::move(*theirs);
         m_known = stored.bytes;
     }
 }
 
-void RankingFile::save(RankingLines &table, const Redo &redo)
+RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, WhenLocked whenLocked)
 {
     const FolderLock lock(m_path, LOCK_EX);
-    if (lock.refused())
+    if (lock.busy()) {
+        if (whenLocked == WhenLocked::TryLater)
+            return Saved::LockBusy;
         cannotCreate(m_path);
+    }
+    if (lock.held())
+        removeTemporaries();
     const Stored stored = readStored(m_path);
     if (stored.state == Stored::NotAFile)
         cannotCreate(m_path);
@@ -305,28 +370,43 @@ void RankingFile::save(RankingLines &table, const Redo &redo)
     // The next start would refuse the file, so the old one stays.
     if (text.size() > RankingTextLimit)
         throw EOutOfCapacity("ランキングが大きすぎるため ファイル " + fileName(m_path) + " に保存できません");
-    if (unloadable && !keepAsBackup()) {
-        // Said once a run; later finishes try the copy again and keep the
-        // ranking in memory while it cannot be made.
-        if (std::exchange(m_backupRefusalShown, true))
-            return;
-        const std::string file = fileName(m_path);
-        const std::string backup = fileName(m_path + QStringLiteral(".bak"));
-        throw EFCreateError("ファイル " + file + " を読み込めないため、上書きする前に写しを " + backup
-                            + " に作ろうとしましたが、作成できません。" + file + " を別の場所に移すか、" + backup
-                            + " を作れるようにすると、次のゴールから保存します。それまでランキングは保存されません");
+    if (unloadable) {
+        const QString backup = freeBackupName();
+        if (!keepAsBackup(backup)) {
+            // Said once a run; later finishes try the copy again and keep
+            // the ranking in memory while it cannot be made.
+            if (std::exchange(m_backupRefusalShown, true))
+                return Saved::KeptInMemory;
+            const std::string file = fileName(m_path);
+            const std::string copy = fileName(backup);
+            throw EFCreateError("ファイル " + file + " を読み込めないため、上書きする前に写しを " + copy
+                                + " に作ろうとしましたが、作成できません。" + file + " を別の場所に移すか、" + copy
+                                + " を作れるようにすると、次のゴールから保存します。それまでランキングは保存されません");
+        }
     }
     const QByteArray bytes(text.data(), qsizetype(text.size()));
     if (!writeWhole(m_path, bytes))
         cannotCreate(m_path);
     m_known = bytes;
+    return Saved::Written;
 }
 
-bool RankingFile::keepAsBackup()
+// rank.mlt.bak, else the first of rank.mlt.2.bak, rank.mlt.3.bak, … that
+// does not exist: an earlier copy of an unreadable ranking is the player's
+// too, and is never replaced.
+QString RankingFile::freeBackupName() const
+{
+    QString name = m_path + QStringLiteral(".bak");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = m_path + QStringLiteral(".%1.bak").arg(n);
+    return name;
+}
+
+bool RankingFile::keepAsBackup(const QString &backup) const
 {
     QFile old(m_path);
     if (!old.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = old.readAll();
-    return old.error() == QFileDevice::NoError && writeWhole(m_path + QStringLiteral(".bak"), bytes);
+    return old.error() == QFileDevice::NoError && writeNew(backup, bytes);
 }

@@ -15,8 +15,9 @@
 // Two copies of the game may share a play folder. Each reads, merges and
 // writes under a lock on the folder that the other takes too, and a save
 // that finds the file changed since this copy last read or wrote it makes
-// this copy's insertion again on the file's ranking instead of writing over
-// it: neither copy loses an entry of the other.
+// this copy's insertions again on the file's ranking instead of writing over
+// it: neither copy loses an entry of the other. The lock is only tried,
+// never waited for (see FolderLock in rankingfile.cpp).
 class RankingFile
 {
 public:
@@ -25,35 +26,48 @@ public:
     // Replaces the table's text with the file's. A file that cannot be opened
     // or read raises EFOpenError "ファイル rank.mlt は開けません"; one too
     // large raises the table's EOutOfCapacity. Either way the table keeps its
-    // lines.
+    // lines. Read without the lock while another copy holds it.
     void load(RankingLines &table);
 
-    // Takes the file's ranking into the table if another copy of the game has
-    // saved since this one last read or wrote the file, so that a finish is
-    // placed among every entry saved so far. Says nothing: a file that cannot
-    // be read now leaves the table as it is.
-    void refresh(RankingLines &table);
-
-    // Makes this copy's change again on a ranking another copy has saved.
+    // Makes this copy's changes again on a ranking another copy has saved.
     using Redo = std::function<void(RankingLines &table)>;
+
+    // Takes the file's ranking, with `redo` applied, into the table if
+    // another copy of the game has saved since this one last read or wrote
+    // the file, so that a finish is placed among every entry saved so far.
+    // Says nothing: a file that cannot be read now, or another copy holding
+    // the lock, leaves the table as it is.
+    void refresh(RankingLines &table, const Redo &redo);
+
+    enum class WhenLocked { TryLater, Fail };
+    enum class Saved {
+        Written,
+        LockBusy,     // another process holds the folder's lock: nothing done
+        KeptInMemory, // the unreadable file could not be copied aside, said before
+    };
 
     // Writes exactly table.text(). If the file changed since this copy last
     // read or wrote it, the table first takes the file's ranking and `redo`
     // is applied to it. A new file replaces the old one, so the old one stays
-    // whole until the new one is complete; where the folder refuses a new
-    // file, the old one is rewritten in place (see rankingfile.cpp for what a
-    // crash can leave). A failure raises EFCreateError
-    // "ファイル rank.mlt を作成できません", the old file as it was. A text the
-    // next load would refuse (over RankingTextLimit) is not written:
-    // EOutOfCapacity "ランキングが大きすぎるため ファイル rank.mlt に保存できません".
+    // whole until the new one is complete; where the folder refuses that, the
+    // old one is rewritten in place (see rankingfile.cpp for what a crash can
+    // leave). A failure raises EFCreateError "ファイル rank.mlt を作成できません",
+    // the old file as it was; so does a lock held by another process, unless
+    // told to try later. A text the next load would refuse (over
+    // RankingTextLimit) is not written: EOutOfCapacity
+    // "ランキングが大きすぎるため ファイル rank.mlt に保存できません".
     // A file that exists but cannot be loaded is first copied to
-    // "rank.mlt.bak"; while that copy cannot be made, nothing is written: the
-    // first such save of a run raises EFCreateError saying why and what to do,
-    // later ones keep the ranking in memory without a word.
-    void save(RankingLines &table, const Redo &redo);
+    // "rank.mlt.bak", or "rank.mlt.2.bak" and so on when that exists; while
+    // the copy cannot be made, nothing is written: the first such save of a
+    // run raises EFCreateError saying why and what to do, later ones keep the
+    // ranking in memory without a word.
+    Saved save(RankingLines &table, const Redo &redo, WhenLocked whenLocked = WhenLocked::Fail);
 
 private:
-    bool keepAsBackup();
+    QString freeBackupName() const;
+    bool keepAsBackup(const QString &backup) const;
+    // The temporary files of saves that a kill cut short.
+    void removeTemporaries() const;
 
     QString m_path;
     // The bytes this copy last read from or wrote to the file; none until it

@@ -155,7 +155,8 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_music(music), m_help(help),
-      m_raceClock(clock ? std::move(clock) : std::make_unique<TimerRaceClock>())
+      m_raceClock(clock ? std::move(clock) : std::make_unique<TimerRaceClock>()),
+      m_ranking([](const std::function<void()> &work) { guarded(work); })
 {
     static constexpr auto rows = layout();
     static_assert(everyImageHasAPicture(rows));
@@ -182,7 +183,6 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
 
     m_raceTune = new TunePlayer(music, QStringLiteral("100m.mid"), this);
     m_goalTune = new TunePlayer(music, QStringLiteral("goal.mid"), this);
-    m_rankingLines = builtInRankingLines();
     connect(m_raceClock.get(), &RaceClock::ticked, this, [this] { guarded([this] { onClockTick(); }); });
 
     // The layout is loaded: the tunes open, the race tune first. A tune that
@@ -219,7 +219,7 @@ void RaceWindow::answerGameKeys(QWidget *window)
 
 void RaceWindow::loadRanking()
 {
-    m_rankingFile.load(m_rankingLines);
+    m_ranking.load();
 }
 
 // The red pad: the first move of a race starts it; then every move that
@@ -290,17 +290,12 @@ void RaceWindow::finish(int runner)
 }
 
 // A finished race enters the top ten if its time ranks; the file is written
-// at once. Another copy of the game in the same folder may have saved since
-// this one last looked: the race is placed among its entries too, and if it
+// at once, or as soon as another copy of the game in the same folder lets
+// go of it. The race is placed among what that copy has saved, and if it
 // saves again while the name dialog is open, the save places it once more.
 void RaceWindow::enterFinishIntoRanking()
 {
-    m_rankingFile.refresh(m_rankingLines);
-    enterRanking(
-        m_race, m_rankingLines, [this](int place) { return askRankingName(place, this); },
-        [this] {
-            m_rankingFile.save(m_rankingLines, [this](RankingLines &theirs) { reenterRanking(m_race, theirs); });
-        });
+    m_ranking.enterFinish(m_race, [this](int place) { return askRankingName(place, this); });
 }
 
 // The runner button opens the selection bar over the toolbar.
@@ -366,10 +361,10 @@ void RaceWindow::onRankingClicked()
         emit sideWindowsWanted();
     m_rankingWindow->showWindow();
     for (int k = 0; k < RankingPlaces; ++k)
-        m_rankingWindow->nameLabel(k)->setText(shownText(m_rankingLines.line(NameColumn + k)));
+        m_rankingWindow->nameLabel(k)->setText(shownText(rankingLines().line(NameColumn + k)));
     for (int k = 0; k < RankingPlaces; ++k)
         m_rankingWindow->timeLabel(k)->setText(
-            shownText(m_rankingLines.line(SecondsColumn + k) + "." + m_rankingLines.line(TenthsColumn + k)) + "秒");
+            shownText(rankingLines().line(SecondsColumn + k) + "." + rankingLines().line(TenthsColumn + k)) + "秒");
 }
 
 // The help button: the help file beside the program, named after it. The

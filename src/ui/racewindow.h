@@ -2,8 +2,8 @@
 
 #include "race/race.h"
 #include "race/raceclock.h"
-#include "ranking/rankingfile.h"
 #include "ranking/rankinglines.h"
+#include "ranking/sharedranking.h"
 #include "ui/controls.h"
 #include "ui/layout.h"
 
@@ -55,7 +55,7 @@ public:
 
     // What the player sees, for tests and the benchmark.
     const RaceState &state() const { return m_race; }
-    const RankingLines &rankingLines() const { return m_rankingLines; }
+    const RankingLines &rankingLines() const { return m_ranking.lines(); }
     bool clockRunning() const { return m_raceClock->isRunning(); }
     TextLabel *clockLabel() const { return m_clockLabel; }
     PictureBox *stanceFrame(int runner) const { return m_stanceFrames.at(runner); }
@@ -118,8 +118,7 @@ private:
     std::unique_ptr<RaceClock> m_raceClock;
     RaceState m_race;
     ClockAnnouncements m_clockAnnouncements;
-    RankingLines m_rankingLines;
-    RankingFile m_rankingFile;
+    SharedRanking m_ranking;
     QPointer<RankingWindow> m_rankingWindow;
     QPointer<VersionWindow> m_versionWindow;
     QList<QPointer<QWidget>> m_stackedBeforeMinimise; // lowest first

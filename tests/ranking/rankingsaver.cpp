@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "core/exception.h"
 #include "rankingfaulttables.h"
@@ -63,9 +64,10 @@ int append(const std::string &tag, int count)
     }
     for (int n = 0; n < count; ++n) {
         const auto addLine = [&](RankingLines &ranking) { ranking.setText(ranking.text() + tag + " " + std::to_string(n) + "\r\n"); };
-        file.refresh(table);
+        file.refresh(table, [](RankingLines &) {});
         addLine(table);
-        file.save(table, addLine);
+        while (file.save(table, addLine, RankingFile::WhenLocked::TryLater) == RankingFile::Saved::LockBusy)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return 0;
 }

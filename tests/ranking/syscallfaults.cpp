@@ -13,6 +13,7 @@ int faultyCall = 0;
 SyscallFaults::Fault fault = SyscallFaults::Fault::Fail;
 int faultError = 0;
 int newFileError = 0;
+int renameError = 0;
 
 template <class Call>
 auto around(Call call) -> decltype(call())
@@ -50,10 +51,16 @@ void SyscallFaults::refuseNewFiles(int error)
     newFileError = error;
 }
 
+void SyscallFaults::refuseRenames(int error)
+{
+    renameError = error;
+}
+
 void SyscallFaults::disarm()
 {
     armed = false;
     newFileError = 0;
+    renameError = 0;
 }
 
 int SyscallFaults::calls()
@@ -102,6 +109,10 @@ int __wrap_ftruncate(int fd, off_t size)
 
 int __wrap_rename(const char *from, const char *to)
 {
+    if (renameError) {
+        errno = renameError;
+        return -1;
+    }
     return around([&] { return __real_rename(from, to); });
 }
 

@@ -15,6 +15,9 @@ enum class Fault { Fail, KillBefore, KillAfter };
 void arm(int call, Fault fault, int error = EIO);
 // Every open that would create a file fails with `error` (0: none do).
 void refuseNewFiles(int error);
+// Every rename fails with `error` (0: none do), as in a sticky folder where
+// the file to replace is another user's.
+void refuseRenames(int error);
 void disarm();
 // The calls counted since arm().
 int calls();

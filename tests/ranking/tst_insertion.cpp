@@ -136,6 +136,49 @@ private slots:
         QCOMPARE(table.lineCount(), lineCount);
     }
 
+    // The save took a ranking another copy or the player wrote meanwhile, in
+    // which the race stands higher than in the table the dialog was for: it
+    // stays entered once, under the one name asked.
+    void saveTakesARankingWhereTheRaceStandsHigher()
+    {
+        const Times spread{10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
+        RankingLines table = rankingWithTimes(asText(spread));
+        RaceState race;
+        race.seconds = 4;
+        race.tenths = 5;
+        Player player;
+        int saves = 0;
+        enterRanking(race, table, player.ask(), [&] {
+            ++saves;
+            table = rankingWithTimes(asText(Times(RankingPlaces, 500)));
+            reenterRanking({race}, table);
+        });
+        QCOMPARE(player.placesAsked, QList<int>{5});
+        QCOMPARE(saves, 1);
+        QCOMPARE(table.line(NameColumn), "new");
+        QCOMPARE(table.line(NameColumn + 1), "name 1");
+    }
+
+    // Entries another ranking is given, in order: each under the rules of a
+    // finish, the later one above an earlier one of the same time.
+    void reenterSeveral()
+    {
+        RankingLines table = rankingWithTimes(asText({10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+        std::vector<RaceState> races(3);
+        const int scores[] = {35, 5, 35};
+        for (int i = 0; i < 3; ++i) {
+            races[i].seconds = scores[i] / 10;
+            races[i].tenths = scores[i] % 10;
+            races[i].entryName = "entry " + std::to_string(i);
+        }
+        reenterRanking(races, table);
+        const char *names[] = {"entry 1", "name 1", "name 2", "name 3", "entry 2", "entry 0", "name 4"};
+        for (int k = 0; k < 7; ++k)
+            QCOMPARE(table.line(NameColumn + k), names[k]);
+        QCOMPARE(table.line(TimeColumn + 4), "35");
+        QCOMPARE(table.line(NameColumn + 9), "name 7");
+    }
+
     void badTimeLineKeepsAnEarlierInsertion()
     {
         RankingLines table = rankingWithTimes({"10", "20", "30", "40", "50", "60", "70", "x7", "90", "100"});

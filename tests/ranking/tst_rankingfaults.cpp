@@ -168,8 +168,12 @@ private slots:
                     arguments << "in-place";
                 saver.start(QStringLiteral(RANKING_SAVER), arguments);
                 QVERIFY(saver.waitForFinished(20000));
+                // The next start of the game: it reads the file and clears
+                // what the kill left.
                 const QByteArray now = loaded(rank);
                 const QString where = QStringLiteral("%1 call %2").arg(when).arg(call);
+                QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"rank.mlt"},
+                         qPrintable(where + ": " + QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(' ')));
                 if (saver.exitStatus() == QProcess::CrashExit) {
                     ++kills;
                     QVERIFY2(now == oldRanking || now == newRanking,
@@ -227,21 +231,27 @@ private slots:
         }
     }
 
-    // Only a folder that refuses new files is written in place; after a
-    // full disk or too many open files that would only make things worse.
+    // Only a folder that refuses new files, or refuses to let one replace
+    // the old (sticky, the old one another user's), is written in place;
+    // after a full disk or too many open files that would only make things
+    // worse.
     void folderRefusesANewFile_data()
     {
+        QTest::addColumn<bool>("atRename"); // else at the new file's creation
         QTest::addColumn<int>("error");
         QTest::addColumn<bool>("inPlace");
-        QTest::newRow("EACCES") << EACCES << true;
-        QTest::newRow("EPERM") << EPERM << true;
-        QTest::newRow("EROFS") << EROFS << true;
-        QTest::newRow("ENOSPC") << ENOSPC << false;
-        QTest::newRow("EDQUOT") << EDQUOT << false;
-        QTest::newRow("EMFILE") << EMFILE << false;
+        QTest::newRow("EACCES") << false << EACCES << true;
+        QTest::newRow("EPERM") << false << EPERM << true;
+        QTest::newRow("EROFS") << false << EROFS << true;
+        QTest::newRow("ENOSPC") << false << ENOSPC << false;
+        QTest::newRow("EDQUOT") << false << EDQUOT << false;
+        QTest::newRow("EMFILE") << false << EMFILE << false;
+        QTest::newRow("rename EPERM, a sticky folder") << true << EPERM << true;
+        QTest::newRow("rename ENOSPC") << true << ENOSPC << false;
     }
     void folderRefusesANewFile()
     {
+        QFETCH(bool, atRename);
         QFETCH(int, error);
         QFETCH(bool, inPlace);
         QTemporaryDir dir;
@@ -250,11 +260,15 @@ private slots:
         RankingFile file(rank);
         RankingLines table;
         file.load(table);
-        SyscallFaults::refuseNewFiles(error);
+        if (atRename)
+            SyscallFaults::refuseRenames(error);
+        else
+            SyscallFaults::refuseNewFiles(error);
         const QString message = saveError(file, shortTable());
         SyscallFaults::disarm();
         QCOMPARE(message, inPlace ? QString() : QString("ファイル rank.mlt を作成できません"));
         QCOMPARE(readAll(rank), bytesOf(inPlace ? shortTable() : longTable()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
     }
 
     // Two copies of the game in one play folder, saving as fast as they can:

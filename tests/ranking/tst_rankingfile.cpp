@@ -202,6 +202,16 @@ private slots:
         writeAll(backupPath(), "older");
         save(rankingFile, table);
         QCOMPARE(readAll(backupPath()), Bytes("older"));
+
+        // Another unreadable file later: the first copy stays, the new one
+        // goes beside it.
+        const Bytes bigger = big + "4";
+        writeAll(path(), bigger);
+        save(rankingFile, table);
+        QCOMPARE(readAll(backupPath()), Bytes("older"));
+        QCOMPARE(readAll(m_dir.filePath("rank.mlt.2.bak")), bigger);
+        QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
+        QFile::remove(m_dir.filePath("rank.mlt.2.bak"));
     }
 
     // The game never writes a file the next start would refuse: a save past
@@ -264,7 +274,12 @@ private slots:
         QTest::newRow("shrinks in place") << lines(200, "99999") << Bytes() << 0 << QString();
         QTest::newRow("disk refuses the growth")
             << lines(3, "9") << Bytes() << 100 << QString("ファイル rank.mlt を作成できません");
-        QTest::newRow("unloaded file kept in the old .bak") << tooLarge << Bytes("older") << 0 << QString();
+        // A .bak from before is the player's too; the next one cannot be made.
+        QTest::newRow("unloaded file, an old .bak stays")
+            << tooLarge << Bytes("older") << 0
+            << QString("ファイル rank.mlt を読み込めないため、上書きする前に写しを rank.mlt.2.bak に作ろうとしましたが、"
+                       "作成できません。rank.mlt を別の場所に移すか、rank.mlt.2.bak を作れるようにすると、次のゴールから"
+                       "保存します。それまでランキングは保存されません");
     }
     void readOnlyFolder()
     {
