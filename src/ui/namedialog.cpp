@@ -22,34 +22,54 @@ RankingNameValidator::RankingNameValidator(const QString &name, QObject *parent)
 {
 }
 
+namespace {
+
+// The box's text as the ranking takes it, the cursor moved along: composed,
+// so that a kana and its voicing mark pasted apart (か and U+3099) are one
+// kana again, and with U+FFFD for the half of a surrogate pair that the box
+// cut off a long paste, a character left out like any the code page lacks.
+void composeForTheRanking(QString &text, int &pos)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    pos = std::clamp(pos, 0, int(text.size()));
+    const int composedPos = int(text.first(pos).normalized(QString::NormalizationForm_C).size());
+    text = text.normalized(QString::NormalizationForm_C);
+    pos = std::min(composedPos, int(text.size()));
+}
+
+} // namespace
+
 QValidator::State RankingNameValidator::validate(QString &input, int &pos) const
 {
     if (input == m_name)
         return Acceptable;
-    // A lone surrogate would reach the file as "?".
-    if (!input.isValidUtf16())
-        return Invalid;
     State state = Invalid;
     guarded([&] {
-        const std::string after = input.toStdString();
-        if (isStorableRankingName(after)) {
+        QString text = input;
+        int cursor = pos;
+        composeForTheRanking(text, cursor);
+        if (text == input && isStorableRankingName(text.toStdString())) {
             m_name = input;
             state = Acceptable;
             emit hintChanged(QString());
             return;
         }
-        pos = std::clamp(pos, 0, int(input.size()));
-        if (pos < input.size() && input[pos].isLowSurrogate())
-            ++pos;
-        const FittedName fitted = fitRankingNameChange(m_name.toStdString(), after,
-                                                       input.first(pos).toUtf8().size());
+        if (cursor < text.size() && text[cursor].isLowSurrogate())
+            ++cursor;
+        const FittedName fitted = fitRankingNameChange(m_name.toStdString(), text.toStdString(),
+                                                       text.first(cursor).toUtf8().size());
+        const QString hint = QString::fromStdString(rankingNameHint(fitted));
         // With nothing kept, the text box takes the change back whole.
-        if (!fitted.keptNothing) {
-            m_name = input = QString::fromStdString(fitted.name);
-            pos = QString::fromUtf8(fitted.name.data(), qsizetype(fitted.cursor)).size();
-            state = Acceptable;
-        }
-        emit hintChanged(QString::fromStdString(rankingNameHint(fitted)));
+        if (fitted.keptNothing)
+            emit hintChanged(hint);
+        else
+            emit changeFitted(QString::fromStdString(fitted.name),
+                              int(QString::fromUtf8(fitted.name.data(), qsizetype(fitted.cursor)).size()), hint);
     });
     return state;
 }
@@ -90,6 +110,9 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
     const int hintTop = m_edit->geometry().bottom() + 1;
     m_hint->setGeometry(du.x(8), hintTop, du.x(164), du.y(41) - hintTop);
     connect(validator, &RankingNameValidator::hintChanged, this, &RankingNameDialog::showHint);
+    // Once the box has taken the refused change back.
+    connect(validator, &RankingNameValidator::changeFitted, this, &RankingNameDialog::makeFittedChange,
+            Qt::QueuedConnection);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
@@ -116,6 +139,16 @@ void RankingNameDialog::showHint(const QString &hint)
     m_hint->setText(m_hint->fontMetrics().elidedText(hint, Qt::ElideRight, m_hint->width()));
     if (!hint.isEmpty())
         QApplication::beep();
+}
+
+// The adjusted change goes in as the box's own edit of the whole name, so
+// that Undo takes it back to the name before.
+void RankingNameDialog::makeFittedChange(const QString &name, int cursor, const QString &hint)
+{
+    m_edit->selectAll();
+    m_edit->insert(name);
+    m_edit->setCursorPosition(cursor);
+    showHint(hint);
 }
 
 QString RankingNameDialog::name() const

@@ -10,8 +10,10 @@ class QLineEdit;
 
 // Lets into the name box only what the ranking file can hold as one line: a
 // change keeps what fits of it (fitRankingNameChange), in the form the
-// ranking will show. It remembers the name as the last change left it, to
-// tell what a change put in.
+// ranking will show. A change that has to be adjusted is refused, and the
+// adjusted one offered instead (changeFitted), for the box to make as an edit
+// of its own that Undo takes back. It remembers the name as the last change
+// left it, to tell what a change put in.
 class RankingNameValidator : public QValidator
 {
     Q_OBJECT
@@ -20,9 +22,12 @@ public:
     State validate(QString &input, int &pos) const override;
 
 signals:
-    // After each change: what it could not keep, for the player; empty when
-    // it kept everything.
+    // After a change taken as it was, or one refused whole: what it could
+    // not keep, for the player; empty when it kept everything.
     void hintChanged(const QString &hint) const;
+    // The name the refused change comes to, the cursor after what it kept,
+    // and the hint.
+    void changeFitted(const QString &name, int cursor, const QString &hint) const;
 
 private:
     mutable QString m_name;
@@ -40,6 +45,7 @@ public:
 
 private:
     void showHint(const QString &hint);
+    void makeFittedChange(const QString &name, int cursor, const QString &hint);
 
     QLineEdit *m_edit;
     QLabel *m_hint;
