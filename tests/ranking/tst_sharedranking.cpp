@@ -1,10 +1,8 @@
 #include <QtTest>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <optional>
+
+#include "folderlockholder.h"
 
 #include "core/cp932.h"
 #include "core/exception.h"
@@ -13,25 +11,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Another process's hold on the play folder's lock, taken through a
-// descriptor of its own, which conflicts with the game's as another
-// process's would.
-class FolderLockHolder
-{
-public:
-    explicit FolderLockHolder(const QString &folder)
-        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        flock(m_fd, LOCK_EX);
-    }
-    FolderLockHolder(const FolderLockHolder &) = delete;
-    FolderLockHolder &operator=(const FolderLockHolder &) = delete;
-    ~FolderLockHolder() { ::close(m_fd); }
-
-private:
-    int m_fd;
-};
 
 RaceState raceOf(int tenths)
 {

@@ -1,3 +1,4 @@
+#include "folderlockholder.h"
 #include "paintcounter.h"
 #include "racescreen.h"
 
@@ -284,6 +285,29 @@ private slots:
         clock->tickAt(70);
         QCOMPARE(boxes.texts.size(), 2);
         QCOMPARE(boxes.texts[1], boxes.texts[0]);
+    }
+
+    // Another copy holds the play folder's lock through the whole finish: the
+    // name is asked and the finish done without a wait and without an error,
+    // and the entry is saved once the lock comes free.
+    void finishWhileAnotherCopyHoldsTheLock()
+    {
+        MessageBoxAnswerer boxes;
+        {
+            const FolderLockHolder otherCopy(folder->path());
+            strides(StridesToFinish);
+            acceptTheName();
+            clock->tickAt(70);
+            QCOMPARE(race().stridePhase, StridePhase::Finished);
+            QCOMPARE(window->rankingLines().line(TimeColumn), std::string("1"));
+            QCOMPARE(boxes.texts, QStringList());
+            QVERIFY(!QFile::exists(folder->filePath("rank.mlt")));
+        }
+        QTRY_VERIFY(QFile::exists(folder->filePath("rank.mlt")));
+        RankingLines saved;
+        RankingFile(folder->filePath("rank.mlt")).load(saved);
+        QCOMPARE(saved.text(), window->rankingLines().text());
+        QCOMPARE(boxes.texts, QStringList());
     }
 
     // Two copies of the game in one play folder: a copy that saves while the
