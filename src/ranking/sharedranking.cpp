@@ -75,7 +75,6 @@ void SharedRanking::trySave()
     switch (m_file.save(m_lines, [this](RankingLines &theirs) { reenterUnsaved(theirs); }, whenLocked)) {
     case RankingFile::Saved::Written:
         m_unsaved.clear();
-        m_retry.stop();
         break;
     case RankingFile::Saved::LockBusy:
         m_retry.start();
