@@ -34,8 +34,9 @@ public:
 
     explicit SharedRanking(Guard guard, const QString &path = QStringLiteral("rank.mlt"),
                            std::chrono::milliseconds lockWait = DefaultLockWait);
-    // A save still waiting gets one last try, waiting for the lock as long as
-    // it would have: the windows are gone by now. Its errors go unsaid.
+    // Entries not saved yet get one last save, which waits for the lock as
+    // long as a save would have: the windows are gone by now. Its errors go
+    // unsaid.
     ~SharedRanking() override;
 
     const RankingLines &lines() const { return m_lines; }
