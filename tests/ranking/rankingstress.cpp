@@ -257,10 +257,15 @@ int run(int seconds)
     }
     const quint32 seed = QRandomGenerator::global()->generate();
     std::printf("seed %u\n", seed);
+    // Each process says what it did into a file of its own: a pipe that
+    // nobody reads while the driver waits for another process would fill up
+    // and stop the copy.
+    QTemporaryDir logs;
     QProcess processes[Copies + 1];
     for (int i = 0; i <= Copies; ++i) {
         processes[i].setWorkingDirectory(folder.path());
         processes[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        processes[i].setStandardOutputFile(logs.filePath(QString::number(i)));
         const QStringList arguments = i < Copies ? QStringList{"copy", QString::number(i + 1)} : QStringList{"locker"};
         processes[i].start(QCoreApplication::applicationFilePath(),
                            arguments + QStringList{QString::number(seconds), QString::number(seed + i)});
@@ -277,13 +282,17 @@ int run(int seconds)
     QStringList failures;
     int finishes = 0, refusedSaves = 0, holds = 0, unsaved = 0;
     qint64 longestBlockNs = 0, longestCallNs = 0;
-    for (QProcess &process : processes) {
+    for (int i = 0; i <= Copies; ++i) {
+        QProcess &process = processes[i];
         if (!process.waitForFinished((seconds + 60) * 1000) || process.exitStatus() != QProcess::NormalExit
             || process.exitCode() != 0) {
             failures << "a process did not end well: " + process.program() + ' ' + process.arguments().join(' ');
             continue;
         }
-        for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+        QFile log(logs.filePath(QString::number(i)));
+        if (!log.open(QIODevice::ReadOnly))
+            return 2;
+        for (const QByteArray &line : log.readAll().split('\n')) {
             const QList<QByteArray> words = line.split(' ');
             const QByteArray &what = words[0];
             if (what == "asked")
