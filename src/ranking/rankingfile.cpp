@@ -290,7 +290,8 @@ bool writeNew(const QString &path, const QByteArray &bytes)
     const std::optional<QByteArray> temporary = writeTemporary(path, bytes, nullptr);
     if (!temporary)
         return false;
-    if (renameat2(AT_FDCWD, temporary->constData(), AT_FDCWD, QFile::encodeName(path).constData(), RENAME_NOREPLACE) == 0)
+    const QByteArray name = QFile::encodeName(path);
+    if (renameat2(AT_FDCWD, temporary->constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0)
         return true;
     const int error = errno;
     ::unlink(temporary->constData());
