@@ -17,6 +17,10 @@ show_side_window()
 
 open_race_screen
 skips_taskbar "$MAIN_WINDOW" && fail "the race screen is kept out of the taskbar"
+# The desktop matches the window to the menu entry by its class.
+startup_class=$(sed -n 's/^StartupWMClass=//p' "$DATA_DIR"/linux/*.desktop)
+xprop -id "$MAIN_WINDOW" WM_CLASS | grep -q ", \"$startup_class\"\$" ||
+    fail "$(xprop -id "$MAIN_WINDOW" WM_CLASS) is not the menu entry's StartupWMClass $startup_class"
 ranking=$(show_side_window "$RANKING_X" 'ランキング')
 version=$(show_side_window "$VERSION_X" 'Ver情報')
 [[ -n $ranking && -n $version ]] || fail "the side windows did not show"
