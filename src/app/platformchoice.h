@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,12 +17,19 @@ struct PlatformChoice
 };
 
 // The environment's values are null where a variable is not set; the X
-// server is asked only when the rule comes to it.
+// server is asked only when the rule comes to it, on the display Qt would
+// open: the -display option's, else DISPLAY.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool()> &xServerAnswers);
+                              const std::function<bool(const char *display)> &xServerAnswers);
 
-// Makes the choice for this process before the QApplication exists, asking
-// the X server on DISPLAY, and logs it in the category milta100m.platform
+// Whether an X server on `display` lets a client connect within the
+// deadline. One that accepts the connection and says nothing, as an X server
+// that hangs does, counts as none; the attempt is left waiting on a thread
+// of its own.
+bool xServerAnswers(const char *display, std::chrono::milliseconds deadline);
+
+// Makes the choice for this process before the QApplication exists, giving
+// the X server a second to answer, and logs it in the category milta100m.platform
 // (off by default).
 void choosePlatformForGame(int argc, char **argv);
