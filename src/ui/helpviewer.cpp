@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -20,7 +21,19 @@ HelpViewer::HelpViewer()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
+    // A caret that the arrow keys move, line by line, so that a screen
+    // reader reads the line it comes to; links stay a Tab away.
+    m_browser->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     resize(PreferredSize);
+}
+
+// Escape closes the viewer, as it closes the game's other windows.
+void HelpViewer::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat())
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void HelpViewer::showFile(const QString &helpFile)

@@ -22,6 +22,9 @@ public:
     void showFile(const QString &helpFile);
     QTextBrowser *browser() const { return m_browser; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QTextBrowser *m_browser;
 };
