@@ -226,6 +226,9 @@ void RaceWindow::answerGameKeys(QWidget *window)
         shortcut->setKeys(button->keys());
         // A key held down is one press, as a held mouse button is one click.
         shortcut->setAutoRepeat(false);
+        // The help viewer may outlive the race screen.
+        if (window != this)
+            connect(this, &QObject::destroyed, shortcut, &QObject::deleteLater);
         // Only while the player could press the button itself.
         connect(shortcut, &QShortcut::activated, button, [button] {
             if (button->canBePressed())
