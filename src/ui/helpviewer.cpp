@@ -27,13 +27,21 @@ HelpViewer::HelpViewer()
     resize(PreferredSize);
 }
 
-// Escape closes the viewer, as it closes the game's other windows.
+// Escape and Return close the viewer, as they close the game's side windows;
+// a Return on a link the keyboard chose follows the link (the text takes it
+// before it comes here).
 void HelpViewer::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat())
-        close();
-    else
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            close();
+        return;
+    default:
         QWidget::keyPressEvent(event);
+    }
 }
 
 void HelpViewer::showFile(const QString &helpFile)
