@@ -40,29 +40,12 @@ private slots:
         closeRaceScreen();
     }
 
-    // The first button has the focus once the window is active; Tab goes
-    // along the toolbar as it is seen and round; Left and Right along the bar.
-    void tabAndArrowsGoAlongTheBarAsSeen()
-    {
-        QCOMPARE(focused(), QString("Image19"));
-        for (const char *next : {"Image27", "Image28", "Image29", "Image30", "Image26", "Image19"}) {
-            press(Qt::Key_Tab);
-            QCOMPARE(focused(), QString(next));
-        }
-        press(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), QString("Image26"));
-        press(Qt::Key_Right);
-        QCOMPARE(focused(), QString("Image19"));
-        press(Qt::Key_Left);
-        QCOMPARE(focused(), QString("Image26"));
-        press(Qt::Key_Left);
-        QCOMPARE(focused(), QString("Image30"));
-    }
-
     // Space opens the selection bar and the focus goes to its first portrait;
-    // Return on 戻る brings the toolbar back with the focus on the runner button.
+    // Left goes round to 戻る, whose Return brings the toolbar back with the
+    // focus on the runner button. (The e2e test hears Tab's order.)
     void theFocusGoesAlongWithTheBars()
     {
+        QCOMPARE(focused(), QString("Image19"));
         press(Qt::Key_Space);
         QVERIFY(shown(window->selectionBar()));
         QCOMPARE(focused(), QString("Image20"));
