@@ -33,11 +33,12 @@ QList<TextLabel *> framedLabels(const SunkenBox *box)
     return labels;
 }
 
-const SunkenBox *framingBox(const QWidget *control)
+// The sunken box that frames a label, if any.
+SunkenBox *framingBox(const QWidget *control)
 {
     if (!qobject_cast<const TextLabel *>(control))
         return nullptr;
-    for (const SunkenBox *box : control->parentWidget()->findChildren<SunkenBox *>(Qt::FindDirectChildrenOnly)) {
+    for (SunkenBox *box : control->parentWidget()->findChildren<SunkenBox *>(Qt::FindDirectChildrenOnly)) {
         if (box->geometry().contains(control->pos()))
             return box;
     }
@@ -315,8 +316,9 @@ void installAccessibleInterfaces()
 
 void announceNameChange(QWidget *control)
 {
-    const SunkenBox *box = framingBox(control);
-    QAccessibleEvent event(box ? const_cast<SunkenBox *>(box) : control, QAccessible::NameChanged);
+    // A framed label's text is its box's name.
+    SunkenBox *box = framingBox(control);
+    QAccessibleEvent event(box ? box : control, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
 }
 
