@@ -330,7 +330,8 @@ void RaceWindow::enterFinishIntoRanking()
         },
         [this, &askedPlace] {
             m_rankingFile.save(m_rankingLines, [this](RankingLines &theirs) { reenterRanking(m_race, theirs); });
-            m_notice->say(QStringLiteral("%1位に %2 を登録しました").arg(askedPlace).arg(shownText(m_race.entryName)));
+            m_notice->say(
+                QStringLiteral("%1位に %2 を登録しました").arg(QString::number(askedPlace), shownText(m_race.entryName)));
         });
     if (!askedPlace)
         m_notice->say(QStringLiteral("%1 ランキング外です").arg(time));
