@@ -110,6 +110,27 @@ void PictureBox::paintEvent(QPaintEvent *)
     painter.drawPixmap(0, 0, m_stretched);
 }
 
+// Tab or Shift+Tab where this is the one button (a side window's OK) leaves
+// the focus here: the mark comes all the same.
+bool PictureBox::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::KeyPress && hasFocus()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            showFocusMark();
+    }
+    return handled;
+}
+
+void PictureBox::showFocusMark()
+{
+    if (m_focusFromKeyboard)
+        return;
+    m_focusFromKeyboard = true;
+    update();
+}
+
 void PictureBox::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
@@ -143,7 +164,11 @@ void PictureBox::focusNeighbour(int direction)
     const auto here = bar.indexOf(this);
     if (here < 0)
         return;
-    bar.at((here + direction + bar.size()) % bar.size())->setFocus(Qt::TabFocusReason);
+    PictureBox *next = bar.at((here + direction + bar.size()) % bar.size());
+    if (next == this)
+        showFocusMark();
+    else
+        next->setFocus(Qt::TabFocusReason);
 }
 
 // The focus mark follows the keyboard: Tab, Shift+Tab and the arrows bring it,

@@ -59,6 +59,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -66,6 +67,7 @@ protected:
 private:
     void coverIfOpaque();
     void focusNeighbour(int direction);
+    void showFocusMark();
 
     QPixmap m_picture;
     QPixmap m_stretched; // the picture scaled to the control, made at its first paint
