@@ -16,7 +16,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libfluid
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-file-utils appstream dpkg-dev
                dbus-daemon dbus-bin fcitx5 fcitx5-mozc fcitx5-frontend-qt6 at-spi2-core python3-pyatspi lintian
-               weston xwayland qt6-wayland sway grim wtype libwayland-dev libwayland-bin)
+               weston xwayland qt6-wayland sway grim wtype libwayland-dev libwayland-bin
+               orca speech-dispatcher speech-dispatcher-espeak-ng python3-speechd libglib2.0-bin)
 
 install_packages() {
     local missing=()

@@ -1,10 +1,14 @@
 #include "ui/accessibility.h"
 
 #include "ui/controls.h"
+#include "ui/helpviewer.h"
 #include "ui/racewindow.h"
 #include "ui/sidewindow.h"
 
 #include <QAccessibleWidget>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -15,15 +19,42 @@ enum class Order {
     AlongRows,   // a bar: top to bottom, then left to right
 };
 
+// The labels that a sunken box frames (a ranking row: place, name and time),
+// left to right. A label belongs to the box its top-left corner lies in: a
+// long name may run past the box's right edge.
+QList<TextLabel *> framedLabels(const SunkenBox *box)
+{
+    QList<TextLabel *> labels;
+    for (TextLabel *label : box->parentWidget()->findChildren<TextLabel *>(Qt::FindDirectChildrenOnly)) {
+        if (box->geometry().contains(label->pos()))
+            labels.append(label);
+    }
+    std::ranges::stable_sort(labels, {}, [](const TextLabel *label) { return label->x(); });
+    return labels;
+}
+
+// The sunken box that frames a label, if any.
+SunkenBox *framingBox(const QWidget *control)
+{
+    if (!qobject_cast<const TextLabel *>(control))
+        return nullptr;
+    for (SunkenBox *box : control->parentWidget()->findChildren<SunkenBox *>(Qt::FindDirectChildrenOnly)) {
+        if (box->geometry().contains(control->pos()))
+            return box;
+    }
+    return nullptr;
+}
+
 // The child controls in the order a screen reader reads them. The layouts
 // make controls in an order of their own (the toolbar's exit button comes
-// second; the ranking's places, names and times column by column).
+// second; the ranking's places, names and times column by column). A framed
+// label is read with its box, not apart.
 QList<QWidget *> readingOrder(const QWidget *container, Order order)
 {
     QList<QWidget *> children;
     for (QObject *object : container->children()) {
         auto *child = qobject_cast<QWidget *>(object);
-        if (child && !child->isWindow())
+        if (child && !child->isWindow() && !framingBox(child))
             children.append(child);
     }
     std::ranges::stable_sort(children, [order](const QWidget *a, const QWidget *b) {
@@ -91,20 +122,24 @@ public:
         QMetaObject::invokeMethod(
             button,
             [button] {
-                if (button->isVisible() && gameWindowsTakeInput())
+                if (button->canBePressed())
                     emit button->clicked();
             },
             Qt::QueuedConnection);
     }
 
+    // Screen readers read the binding as "mnemonic;path;accelerator" (Qt
+    // joins the list with ";"): the button's keys are its accelerator.
     QStringList keyBindingsForAction(const QString &action) const override
     {
-        QStringList bindings;
+        QStringList keys;
         if (action == pressAction()) {
             for (const QKeySequence &key : picture()->keys())
-                bindings << key.toString(QKeySequence::PortableText);
+                keys << key.toString(QKeySequence::PortableText);
         }
-        return bindings;
+        if (keys.isEmpty())
+            return {};
+        return {QString(), QString(), keys.join(u' ')};
     }
 
 private:
@@ -125,6 +160,124 @@ public:
     }
 };
 
+// A sunken box that frames labels is one line of static text: a ranking
+// row reads "１位 P1 10.0秒" as one, so that each row is told apart.
+class AccessibleFrame : public QAccessibleWidget
+{
+public:
+    explicit AccessibleFrame(SunkenBox *box) : QAccessibleWidget(box) {}
+
+    QAccessible::Role role() const override
+    {
+        return framedLabels(box()).isEmpty() ? QAccessible::Separator : QAccessible::StaticText;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind != QAccessible::Name)
+            return QAccessibleWidget::text(kind);
+        QStringList texts;
+        for (const TextLabel *label : framedLabels(box()))
+            texts << label->text();
+        return texts.join(u' ');
+    }
+
+private:
+    SunkenBox *box() const { return static_cast<SunkenBox *>(widget()); }
+};
+
+// The help viewer's text is a document that a screen reader reads line by
+// line as the caret moves (Qt's own interface makes read-only text a label,
+// which is read whole). A line is a line as the viewer lays it out.
+class AccessibleHelpText : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit AccessibleHelpText(QTextBrowser *browser) : QAccessibleWidget(browser, QAccessible::Document) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.focusable = true;
+        return state;
+    }
+
+    QString text(int startOffset, int endOffset) const override
+    {
+        return plainText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(plainText().size()); }
+    int cursorPosition() const override { return browser()->textCursor().position(); }
+    void setCursorPosition(int position) override { select(position, position); }
+
+    int selectionCount() const override { return browser()->textCursor().hasSelection() ? 1 : 0; }
+    void selection(int index, int *startOffset, int *endOffset) const override
+    {
+        const QTextCursor cursor = browser()->textCursor();
+        *startOffset = index == 0 && cursor.hasSelection() ? cursor.selectionStart() : 0;
+        *endOffset = index == 0 && cursor.hasSelection() ? cursor.selectionEnd() : 0;
+    }
+    void addSelection(int startOffset, int endOffset) override { select(startOffset, endOffset); }
+    void setSelection(int, int startOffset, int endOffset) override { select(startOffset, endOffset); }
+    void removeSelection(int) override { setCursorPosition(cursorPosition()); }
+    void scrollToSubstring(int startIndex, int endIndex) override
+    {
+        select(startIndex, endIndex);
+        browser()->ensureCursorVisible();
+    }
+
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
+                         int *endOffset) const override
+    {
+        if (boundaryType != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
+        QTextCursor cursor(browser()->document());
+        cursor.setPosition(std::clamp(offset, 0, characterCount()));
+        cursor.movePosition(QTextCursor::StartOfLine);
+        *startOffset = cursor.position();
+        cursor.movePosition(QTextCursor::EndOfLine);
+        *endOffset = cursor.position();
+        return text(*startOffset, *endOffset);
+    }
+
+    QRect characterRect(int offset) const override
+    {
+        QTextCursor cursor(browser()->document());
+        cursor.setPosition(std::clamp(offset, 0, characterCount()));
+        const QRect rect = browser()->cursorRect(cursor);
+        return QRect(browser()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return browser()->cursorForPosition(browser()->viewport()->mapFromGlobal(point)).position();
+    }
+    // No attributes: one run over the whole text.
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+private:
+    QTextBrowser *browser() const { return static_cast<QTextBrowser *>(widget()); }
+    QString plainText() const { return browser()->document()->toPlainText(); }
+    void select(int startOffset, int endOffset)
+    {
+        QTextCursor cursor(browser()->document());
+        cursor.setPosition(std::clamp(startOffset, 0, characterCount()));
+        cursor.setPosition(std::clamp(endOffset, 0, characterCount()), QTextCursor::KeepAnchor);
+        browser()->setTextCursor(cursor);
+    }
+};
+
 // Qt asks with the object's class name and then its base classes' names.
 QAccessibleInterface *gameInterface(const QString &className, QObject *object)
 {
@@ -135,11 +288,22 @@ QAccessibleInterface *gameInterface(const QString &className, QObject *object)
         return new AccessiblePicture(static_cast<PictureBox *>(widget));
     if (className == QLatin1String(TextLabel::staticMetaObject.className()))
         return new AccessibleLabel(static_cast<TextLabel *>(widget));
+    if (className == QLatin1String(SunkenBox::staticMetaObject.className()))
+        return new AccessibleFrame(static_cast<SunkenBox *>(widget));
     if (className == QLatin1String(FlatPanel::staticMetaObject.className()))
         return new AccessibleContainer(widget, QAccessible::Pane, Order::AlongRows);
-    if (className == QLatin1String(RaceWindow::staticMetaObject.className())
-        || className == QLatin1String(SideWindow::staticMetaObject.className()))
+    if (className == QLatin1String(RaceWindow::staticMetaObject.className()))
         return new AccessibleContainer(widget, QAccessible::Window, Order::TopToBottom);
+    if (className == QLatin1String(SideWindow::staticMetaObject.className()))
+        return new AccessibleContainer(widget, QAccessible::AlertMessage, Order::AlongRows);
+    // A window of its own, not a filler: the document is its child.
+    if (className == QLatin1String(HelpViewer::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (className == QLatin1String(QTextBrowser::staticMetaObject.className())
+        && qobject_cast<HelpViewer *>(widget->window()))
+        return new AccessibleHelpText(static_cast<QTextBrowser *>(widget));
+    if (className == QLatin1String(SpokenNotice::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Notification);
     return nullptr;
 }
 
@@ -152,6 +316,24 @@ void installAccessibleInterfaces()
 
 void announceNameChange(QWidget *control)
 {
-    QAccessibleEvent event(control, QAccessible::NameChanged);
+    // A framed label's text is its box's name.
+    SunkenBox *box = framingBox(control);
+    QAccessibleEvent event(box ? box : control, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
+}
+
+SpokenNotice::SpokenNotice(QWidget *window) : QWidget(window)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 0, 0);
+    hide();
+}
+
+void SpokenNotice::say(const QString &text)
+{
+    setAccessibleName(text);
+    // Showing is the notification's event; with no assistive technology
+    // listening, Qt sends nothing.
+    hide();
+    show();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-class QWidget;
+#include <QWidget>
 
 // How screen readers, magnifiers and switch access see the game, through
 // Qt's accessibility (AT-SPI on Linux). Each window is a frame named by its
@@ -16,3 +16,14 @@ void installAccessibleInterfaces();
 // Tells assistive technology that a control's name (a label's caption)
 // changed. Clients keep the names they have read, so every change is told.
 void announceNameChange(QWidget *control);
+
+// What the game tells a screen-reader player that the screen shows without
+// words (the finish, a saved name): a notification on a window, spoken as it
+// comes. It has no size and draws nothing.
+class SpokenNotice : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SpokenNotice(QWidget *window);
+    void say(const QString &text);
+};

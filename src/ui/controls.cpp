@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 // The layouts were designed in "ＭＳ Ｐゴシック"; IPAPGothic is drawn to the
 // same metrics. Asked for by its own name: a substitute for a face that is
@@ -62,6 +65,18 @@ void PictureBox::setHint(const QString &hint)
     m_hint = new Hint(this, hint);
     // The hint follows the pointer's moves, no button held.
     setMouseTracking(true);
+    // A click leaves the focus where it is: the mouse never brings a mark.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+bool PictureBox::canBePressed() const
+{
+    return isVisible() && gameWindowsTakeInput();
+}
+
+void PictureBox::passFocusTo(PictureBox *next) const
+{
+    next->setFocus(m_focusFromKeyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
@@ -69,6 +84,15 @@ void PictureBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     if (!m_stretch) {
         painter.drawPixmap(0, 0, m_picture);
+        if (m_focusFromKeyboard && hasFocus()) {
+            // The dotted rectangle a desktop draws inside a focused button,
+            // black and white so that it shows on any picture.
+            const QRect mark = rect().adjusted(3, 3, -4, -4);
+            painter.setPen(Qt::white);
+            painter.drawRect(mark);
+            painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+            painter.drawRect(mark);
+        }
         return;
     }
     // Scaling at every paint was half the cost of a stride (the track strip
@@ -84,6 +108,94 @@ void PictureBox::paintEvent(QPaintEvent *)
         scaler.drawPixmap(rect(), m_picture);
     }
     painter.drawPixmap(0, 0, m_stretched);
+}
+
+// Tab or Shift+Tab where this is the one button (a side window's OK) leaves
+// the focus here: the mark comes all the same.
+bool PictureBox::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::KeyPress && hasFocus()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            showFocusMark();
+    }
+    return handled;
+}
+
+void PictureBox::showFocusMark()
+{
+    if (m_focusFromKeyboard)
+        return;
+    m_focusFromKeyboard = true;
+    update();
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A key held down is one press, as a held mouse button is one click.
+        if (!event->isAutoRepeat() && canBePressed())
+            emit clicked();
+        return;
+    case Qt::Key_Left:
+        focusNeighbour(-1);
+        return;
+    case Qt::Key_Right:
+        focusNeighbour(+1);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// Left and Right go along the bar, round from one end to the other.
+void PictureBox::focusNeighbour(int direction)
+{
+    QList<PictureBox *> bar;
+    for (PictureBox *button : parentWidget()->findChildren<PictureBox *>(Qt::FindDirectChildrenOnly)) {
+        if (button->focusPolicy() & Qt::TabFocus && button->isVisible())
+            bar.append(button);
+    }
+    std::ranges::sort(bar, {}, [](const PictureBox *button) { return button->x(); });
+    const auto here = bar.indexOf(this);
+    if (here < 0)
+        return;
+    PictureBox *next = bar.at((here + direction + bar.size()) % bar.size());
+    if (next == this)
+        showFocusMark();
+    else
+        next->setFocus(Qt::TabFocusReason);
+}
+
+// The focus mark follows the keyboard: Tab, Shift+Tab and the arrows bring it,
+// focus set by the game brings it only where passFocusTo hands it on, and a
+// window that becomes active again gives its button the focus as it had it.
+void PictureBox::focusInEvent(QFocusEvent *event)
+{
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+        m_focusFromKeyboard = true;
+        break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        break;
+    default:
+        m_focusFromKeyboard = false;
+    }
+    // Repainted only where the mark comes or goes.
+    if (m_focusFromKeyboard)
+        update();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent *)
+{
+    if (m_focusFromKeyboard)
+        update();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

@@ -24,7 +24,10 @@ QFont layoutFont(int pixelHeight, bool bold = false);
 // A picture drawn opaque at its own size from the top-left corner, or scaled
 // to the whole control when stretched. Where the picture is smaller than the
 // control, what lies beneath shows through. An image with a hint shows it
-// under the pointer resting on it.
+// under the pointer resting on it, and is a button the keyboard reaches too:
+// Tab and Shift+Tab, Left and Right along its bar; Space and Return press it.
+// The focused button shows a focus mark only when the keyboard brought the
+// focus there, so a player with the mouse sees the pictures as drawn.
 class PictureBox : public QWidget
 {
     Q_OBJECT
@@ -38,6 +41,12 @@ public:
     // sets them; assistive technology reports them.
     void setKeys(const QList<QKeySequence> &keys) { m_keys = keys; }
     QList<QKeySequence> keys() const { return m_keys; }
+    // Whether the player could press the button now: it is in sight, and no
+    // modal box waits for an answer.
+    bool canBePressed() const;
+    // Gives the keyboard focus to another button, with the focus mark if
+    // this one showed it (a bar that gives way to another).
+    void passFocusTo(PictureBox *next) const;
 
 signals:
     void clicked();
@@ -50,9 +59,15 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void coverIfOpaque();
+    void focusNeighbour(int direction);
+    void showFocusMark();
 
     QPixmap m_picture;
     QPixmap m_stretched; // the picture scaled to the control, made at its first paint
@@ -60,6 +75,7 @@ private:
     QList<QKeySequence> m_keys;
     bool m_stretch = false;
     bool m_pressed = false;
+    bool m_focusFromKeyboard = false; // the last focus came by Tab, Shift+Tab or an arrow
 };
 
 // One line of left-aligned plain text that sizes itself to the text. Its left

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -20,7 +21,27 @@ HelpViewer::HelpViewer()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
+    // A caret that the arrow keys move, line by line, so that a screen
+    // reader reads the line it comes to; links stay a Tab away.
+    m_browser->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     resize(PreferredSize);
+}
+
+// Escape and Return close the viewer, as they close the game's side windows;
+// a Return on a link the keyboard chose follows the link (the text takes it
+// before it comes here).
+void HelpViewer::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void HelpViewer::showFile(const QString &helpFile)

@@ -7,8 +7,9 @@
 
 class QTextBrowser;
 
-// The help viewer: a window of its own, apart from the game's windows, that
-// shows a help file written in HTML, or says plainly why it cannot.
+// The help viewer: a window of its own, apart from the game's three windows
+// (though it answers the game's keys as they do), that shows a help file
+// written in HTML, or says plainly why it cannot. Escape and Return close it.
 class HelpViewer : public QWidget
 {
     Q_OBJECT
@@ -21,6 +22,9 @@ public:
 
     void showFile(const QString &helpFile);
     QTextBrowser *browser() const { return m_browser; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QTextBrowser *m_browser;

@@ -74,13 +74,14 @@ QValidator::State RankingNameValidator::validate(QString &input, int &pos) const
     return state;
 }
 
-RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
+RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &spokenWords)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_edit(new QLineEdit(QString::fromUtf8(DefaultRankingName), this))
 {
     setWindowTitle(QString::fromUtf8(RankingNameCaption));
     setWindowModality(Qt::ApplicationModal);
+    setAccessibleDescription(spokenWords);
 
     const QFontMetrics metrics(font());
     const DialogUnits du{
@@ -96,6 +97,8 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent)
     auto *validator = new RankingNameValidator(m_edit->text(), m_edit);
     m_edit->setValidator(validator);
     m_edit->setGeometry(du.x(8), du.y(19), du.x(164), m_edit->sizeHint().height());
+    // The prompt names the box: a screen reader says it with the box.
+    prompt->setBuddy(m_edit);
     m_edit->selectAll();
 
     // What a change could not keep shows in the free row between the box and
@@ -156,9 +159,9 @@ QString RankingNameDialog::name() const
     return m_edit->text();
 }
 
-std::string askRankingName(int place, QWidget *parent)
+std::string askRankingName(int place, QWidget *parent, const QString &spokenWords)
 {
-    QPointer<RankingNameDialog> dialog = new RankingNameDialog(place, parent);
+    QPointer<RankingNameDialog> dialog = new RankingNameDialog(place, parent, spokenWords);
     const bool ok = dialog->exec() == QDialog::Accepted;
     // The dialog is gone if its parent was destroyed while it was open.
     std::string name = dialog && ok ? dialog->name().toStdString() : DefaultRankingName;

@@ -38,7 +38,9 @@ class RankingNameDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit RankingNameDialog(int place, QWidget *parent = nullptr);
+    // A screen reader says the spoken words with the dialog's caption (the
+    // race's time, which the dialog does not show).
+    explicit RankingNameDialog(int place, QWidget *parent = nullptr, const QString &spokenWords = {});
 
     // The name as typed, UTF-8.
     QString name() const;
@@ -54,4 +56,4 @@ private:
 // Shows the name dialog for a place (1..10) and waits for it. Returns the
 // typed name (possibly empty) on OK and "名前なし" on Cancel, Esc, the close
 // box or the program ending meanwhile, as code page 932 bytes.
-std::string askRankingName(int place, QWidget *parent = nullptr);
+std::string askRankingName(int place, QWidget *parent = nullptr, const QString &spokenWords = {});

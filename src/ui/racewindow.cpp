@@ -4,6 +4,7 @@
 #include "core/errortext.h"
 #include "media/tuneplayer.h"
 #include "ranking/insertion.h"
+#include "ui/accessibility.h"
 #include "ui/namedialog.h"
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
@@ -180,6 +181,21 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     m_retryButton->setKeys({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_N)});
     m_exitButton->setKeys({QKeySequence(Qt::CTRL | Qt::Key_Q)});
     answerGameKeys(this);
+    // Tab goes along each bar as it is seen, left to right.
+    const std::array toolbarButtons = {m_runnerButton, m_retryButton, m_rankingButton,
+                                       m_helpButton,   m_versionButton, m_exitButton};
+    QWidget *previous = nullptr;
+    for (PictureBox *button : toolbarButtons) {
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    for (int slot = 0; slot < RunnerCount; ++slot) {
+        setTabOrder(previous, m_portraits.at(PortraitOrder[slot]));
+        previous = m_portraits.at(PortraitOrder[slot]);
+    }
+    setTabOrder(previous, m_backButton);
+    m_notice = new SpokenNotice(this);
 
     m_raceTune = new TunePlayer(music, QStringLiteral("100m.mid"), this);
     m_goalTune = new TunePlayer(music, QStringLiteral("goal.mid"), this);
@@ -210,8 +226,12 @@ void RaceWindow::answerGameKeys(QWidget *window)
         shortcut->setKeys(button->keys());
         // A key held down is one press, as a held mouse button is one click.
         shortcut->setAutoRepeat(false);
+        // The help viewer may outlive the race screen.
+        if (window != this)
+            connect(this, &QObject::destroyed, shortcut, &QObject::deleteLater);
+        // Only while the player could press the button itself.
         connect(shortcut, &QShortcut::activated, button, [button] {
-            if (gameWindowsTakeInput())
+            if (button->canBePressed())
                 emit button->clicked();
         });
     }
@@ -293,16 +313,28 @@ void RaceWindow::finish(int runner)
 // at once, or as soon as another copy of the game in the same folder lets
 // go of it. The race is placed among what that copy has saved, and if it
 // saves again while the name dialog is open, the save places it once more.
+//
+// A screen reader hears the time with the name dialog's prompt, which says
+// the place, or the time and that it did not rank; then the saved entry.
+// Said at once, the time would be cut short by the dialog that follows.
 void RaceWindow::enterFinishIntoRanking()
 {
-    m_ranking.enterFinish(m_race, [this](int place) { return askRankingName(place, this); });
+    const QString time = m_clockLabel->text();
+    int askedPlace = 0;
+    m_ranking.enterFinish(m_race, [this, &askedPlace, &time](int place) {
+        askedPlace = place;
+        return askRankingName(place, this, time);
+    });
+    if (askedPlace)
+        m_notice->say(QStringLiteral("%1位に %2 を登録しました").arg(QString::number(askedPlace), shownText(m_race.entryName)));
+    else
+        m_notice->say(QStringLiteral("%1 ランキング外です").arg(time));
 }
 
 // The runner button opens the selection bar over the toolbar.
 void RaceWindow::onRunnerButtonClicked()
 {
-    m_toolbar->hide();
-    m_selectionBar->show();
+    swapBars(m_selectionBar, m_portraits.at(PortraitOrder[0]));
 }
 
 // A choice made while the clock runs is ignored; the bar closes either way.
@@ -325,8 +357,22 @@ void RaceWindow::onBackClicked()
 
 void RaceWindow::closeSelectionBar()
 {
-    m_selectionBar->hide();
-    m_toolbar->show();
+    swapBars(m_toolbar, m_runnerButton);
+}
+
+// One bar gives way to the other, and the keyboard focus goes to the button
+// named, with the focus mark if the keyboard had brought it to the button
+// pressed.
+void RaceWindow::swapBars(FlatPanel *shown, PictureBox *focused)
+{
+    auto *pressed = qobject_cast<PictureBox *>(focusWidget());
+    FlatPanel *hidden = shown == m_toolbar ? m_selectionBar : m_toolbar;
+    hidden->hide();
+    shown->show();
+    if (pressed)
+        pressed->passFocusTo(focused);
+    else
+        focused->setFocus(Qt::OtherFocusReason);
 }
 
 void RaceWindow::onExitClicked()
@@ -379,6 +425,11 @@ void RaceWindow::onHelpClicked()
     m_help.showContents(helpFile, {.screen = frameGeometry(),
                                    .pads = pads.translated(m_groundStrip->mapToGlobal(QPoint())),
                                    .clock = clock.translated(mapToGlobal(QPoint()))});
+    // The viewer is one of the game's windows: the game's keys work there too.
+    if (m_help.viewer() && m_help.viewer() != m_helpViewer) {
+        m_helpViewer = m_help.viewer();
+        answerGameKeys(m_helpViewer);
+    }
 }
 
 void RaceWindow::onVersionClicked()

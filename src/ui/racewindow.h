@@ -15,6 +15,7 @@
 
 class HelpEngine;
 class MusicService;
+class SpokenNotice;
 class RankingWindow;
 class TunePlayer;
 class VersionWindow;
@@ -84,6 +85,7 @@ private:
     void answerGameKeys(QWidget *window);
     void chooseRunner(int runner);
     void closeSelectionBar();
+    void swapBars(FlatPanel *shown, PictureBox *focused);
     void moveRunnerBy(int runner, int step);
     void finish(int runner);
     void enterFinishIntoRanking();
@@ -121,6 +123,8 @@ private:
     SharedRanking m_ranking;
     QPointer<RankingWindow> m_rankingWindow;
     QPointer<VersionWindow> m_versionWindow;
+    QPointer<QWidget> m_helpViewer; // the viewer that answers the game's keys
+    SpokenNotice *m_notice = nullptr;
     QList<QPointer<QWidget>> m_stackedBeforeMinimise; // lowest first
     bool m_painted = false;
 };

@@ -4,6 +4,7 @@
 #include "ui/desktop.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 // On X11 a window of its own, so that clicking the race screen brings it in
 // front. On Wayland, where the game can neither keep a window out of the
@@ -55,4 +56,19 @@ void SideWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     hideWindow();
+}
+
+// Escape and Return answer as the OK button does.
+void SideWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            onOkClicked();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }

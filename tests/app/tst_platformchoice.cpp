@@ -2,9 +2,12 @@
 
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include <algorithm>
+#include <cstddef>
+
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 // Which window system the game asks Qt for, and when it asks the X server.
@@ -102,22 +105,31 @@ private slots:
     // An X server that hangs: it takes the connection and never answers.
     void silentXServer()
     {
-        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        // Display N's local socket, in the abstract namespace where xcb looks
+        // first: nothing in the file system, and no network connection for the
+        // audio audit to mistake for a sound server.
+        const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(listener >= 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        // X display N listens on TCP port 6000 + N.
-        int display = 90;
-        for (; display < 200; ++display) {
-            address.sin_port = htons(6000 + display);
-            if (bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        int display = 900;
+        socklen_t length = 0;
+        for (; display < 1000; ++display) {
+            const std::string path = "/tmp/.X11-unix/X" + std::to_string(display);
+            std::copy(path.begin(), path.end(), address.sun_path + 1);
+            length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+            if (bind(listener, reinterpret_cast<const sockaddr *>(&address), length) == 0)
                 break;
         }
-        QVERIFY2(display < 200, "no free port for a display");
+        QVERIFY2(display < 1000, "no free socket for a display");
         QVERIFY(listen(listener, 1) == 0);
-        const std::string name = "127.0.0.1:" + std::to_string(display);
+        fcntl(listener, F_SETFL, O_NONBLOCK);
+        const std::string name = ":" + std::to_string(display);
         QVERIFY(!xServerAnswers(name.c_str(), std::chrono::milliseconds(300)));
+        // The probe did connect: it gave up on the silence, not on a refusal.
+        const int connection = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
+        QVERIFY(connection >= 0);
+        close(connection);
         close(listener);
     }
 };

@@ -35,7 +35,7 @@ found=$(grep -E -e '"/dev/(snd/pcm|dsp)|libasound_module_pcm_' \
 if [[ -n $found ]]; then
     # Each call with the program its process ran.
     while read -r pid call; do
-        program=$(grep -E "^$pid +execve\(" "$work/trace" | tail -n1 | cut -d'"' -f2)
+        program=$(grep -E "^$pid +execve\(" "$work/trace" | tail -n1 | cut -d'"' -f2 || true)
         echo "${program:-?}: $call"
     done <<<"$found" | sort -u | head -n 20
     fail "a test reached for an audio output"

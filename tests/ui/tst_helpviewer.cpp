@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 
 #include "ui/helpviewer.h"
@@ -98,6 +99,38 @@ private slots:
         m_help->quit();
         QTRY_VERIFY(!viewer);
         m_help->quit();
+    }
+
+    // Escape and Return close the viewer, as OK closes the side windows; a
+    // Return on a link that Tab chose follows it. The arrow keys move a caret.
+    void keysCloseTheViewer_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("onALink");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false << false;
+        QTest::newRow("Return") << int(Qt::Key_Return) << false << false;
+        QTest::newRow("Escape on a link") << int(Qt::Key_Escape) << true << false;
+        QTest::newRow("Return on a link") << int(Qt::Key_Return) << true << true;
+        QTest::newRow("Down") << int(Qt::Key_Down) << false << true;
+    }
+    void keysCloseTheViewer()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, onALink);
+        QFETCH(bool, open);
+        m_help->showContents(writeFile("links.hlp", "<p>one</p><p><a href=\"#two\">two</a></p><p id=\"two\">three</p>"));
+        HelpViewer *viewer = shownViewer();
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QTextBrowser *browser = viewer->browser();
+        if (onALink) {
+            QTest::keyClick(browser, Qt::Key_Tab);
+            QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("two"));
+        }
+        QTest::keyClick(browser, Qt::Key(key));
+        QCOMPARE(viewer->isVisible(), open);
+        if (key == Qt::Key_Down)
+            QCOMPARE(browser->textCursor().block().text(), QStringLiteral("two"));
     }
 
     // The game's own help file covers every part of the game.

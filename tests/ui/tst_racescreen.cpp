@@ -3,6 +3,7 @@
 #include "racescreen.h"
 
 #include "ranking/insertion.h"
+#include "ui/accessibility.h"
 
 #include <QDir>
 #include <QLabel>
@@ -350,6 +351,46 @@ private slots:
             QCOMPARE(saved.line(TimeColumn + k), std::string(times[k]));
         }
         QCOMPARE(window->rankingLines().text(), saved.text());
+    }
+
+    // What a screen reader says at the finish: the time with the name
+    // dialog, then the place and name saved; or the time outside the top ten.
+    void whatAScreenReaderHearsAtTheFinish_data()
+    {
+        // Every place of the ranking at this many seconds.
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<bool>("ranks");
+        QTest::newRow("into the top ten") << 50 << true;
+        QTest::newRow("outside the top ten") << 0 << false;
+    }
+    void whatAScreenReaderHearsAtTheFinish()
+    {
+        QFETCH(int, seconds);
+        QFETCH(bool, ranks);
+        QFile file(folder->filePath("rank.mlt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QByteArray &line : {QByteArray::number(seconds), QByteArray("0"), QByteArray("P"),
+                                       QByteArray::number(seconds * 10)})
+            file.write((line + "\r\n").repeated(RankingPlaces));
+        file.write(QByteArray("\r\n").repeated(5));
+        file.close();
+        window->loadRanking();
+
+        QString dialogWords;
+        if (ranks) {
+            whenModalOpens<QDialog>([&](QDialog *dialog) {
+                dialogWords = dialog->accessibleDescription();
+                dialog->findChild<QLineEdit *>()->setText("Ann");
+                dialog->accept();
+            });
+        }
+        strides(StridesToFinish);
+        clock->tickAt(3 * ClockIntervalMs);
+        const QString time = window->clockLabel()->text();
+        QCOMPARE(time, QString("0.3秒"));
+        const QString notice = window->findChild<SpokenNotice *>()->accessibleName();
+        QCOMPARE(dialogWords, ranks ? time : QString());
+        QCOMPARE(notice, ranks ? QString("1位に Ann を登録しました") : time + " ランキング外です");
     }
 
     // An error raised while the name dialog waits is shown over it; the
