@@ -27,6 +27,11 @@ bool gameWindowsTakeInput()
     return !QApplication::activeModalWidget();
 }
 
+bool isOkKey(int key)
+{
+    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 void setColour(QWidget *widget, BgrColour colour)
 {
     QPalette palette = widget->palette();

@@ -134,5 +134,9 @@ protected:
 // (the name dialog, an error box) waits for an answer.
 bool gameWindowsTakeInput();
 
+// Escape, Return or Enter: the keys that answer a window of the game as its
+// OK does.
+bool isOkKey(int key);
+
 // Sets a window's or panel's own colour, the one its labels fill with.
 void setColour(QWidget *widget, BgrColour colour);

@@ -1,5 +1,6 @@
 #include "ui/helpviewer.h"
 
+#include "ui/controls.h"
 #include "ui/desktop.h"
 #include "ui/placement.h"
 
@@ -32,16 +33,10 @@ HelpViewer::HelpViewer()
 // before it comes here).
 void HelpViewer::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            close();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
+    if (!isOkKey(event->key()))
+        return QWidget::keyPressEvent(event);
+    if (!event->isAutoRepeat())
+        close();
 }
 
 void HelpViewer::showFile(const QString &helpFile)

@@ -61,14 +61,8 @@ void SideWindow::closeEvent(QCloseEvent *event)
 // Escape and Return answer as the OK button does.
 void SideWindow::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            onOkClicked();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
+    if (!isOkKey(event->key()))
+        return QWidget::keyPressEvent(event);
+    if (!event->isAutoRepeat())
+        onOkClicked();
 }
