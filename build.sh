@@ -31,17 +31,23 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-build() { # build directory, extra CMake options...
+configure() { # build directory, extra CMake options...
     local dir=$1
     shift
     cmake -S . -B "$dir" -G Ninja -DMILTA_REFUSE_SKIPS="${MILTA_REFUSE_SKIPS:-OFF}" "$@"
-    cmake --build "$dir"
+}
+
+build() { # build directory, extra CMake options...
+    configure "$@"
+    cmake --build "$1"
 }
 
 case "${1:-}" in
 play)
     install_packages "${BUILD_PACKAGES[@]}"
-    build build
+    # The game alone: the test programs are built by the tests.
+    configure build
+    cmake --build build --target milta100m
     # The play folder keeps the ranking between runs; the tunes come fresh.
     mkdir -p play
     cp data/100m.mid data/goal.mid play/
@@ -68,7 +74,7 @@ tsan)
     # all checked.
     install_packages "${BUILD_PACKAGES[@]}"
     media_tests=(tst_midifile tst_tuneplayer tst_audiooutput)
-    cmake -S . -B build-tsan -G Ninja -DMILTA_TSAN=ON -DMILTA_REFUSE_SKIPS="${MILTA_REFUSE_SKIPS:-OFF}"
+    configure build-tsan -DMILTA_TSAN=ON
     cmake --build build-tsan --target "${media_tests[@]}"
     TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1" \
         ctest --test-dir build-tsan --output-on-failure --timeout 600 -R "^($(IFS='|'; echo "${media_tests[*]}"))\$"

@@ -13,7 +13,6 @@
 # player's own.
 include(GNUInstallDirs)
 
-set(MILTA_APP_ID io.github.milta100m.milta100m)
 set(MILTA_LINUX_DIR ${PROJECT_SOURCE_DIR}/data/linux)
 set(MILTA_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/milta100m)
 set(MILTA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/milta100m)

@@ -4,6 +4,10 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -22,11 +26,17 @@ void print(std::FILE *stream, const QString &text)
 
 std::optional<int> answerCommandLine(int argc, char **argv)
 {
+    const std::optional<int> start = std::getenv("MILTA_CHECK_COMMAND_LINE") ? std::optional(0) : std::nullopt;
     // A plain start, the player's: no application object made and unmade
     // before the game's own.
     if (argc <= 1)
-        return std::nullopt;
-    const QCoreApplication commandLine(argc, argv);
+        return start;
+    // The usage line names the program as the player calls it, not by the
+    // path the launcher starts it by.
+    std::string name = std::filesystem::path(argv[0]).filename();
+    std::vector<char *> arguments(argv, argv + argc);
+    arguments[0] = name.data();
+    const QCoreApplication commandLine(argc, arguments.data());
     QCoreApplication::setApplicationVersion(QStringLiteral(MILTA_VERSION));
 
     QCommandLineParser parser;
@@ -66,5 +76,5 @@ std::optional<int> answerCommandLine(int argc, char **argv)
                           .arg(QCoreApplication::applicationName(), parser.positionalArguments().join(' ')));
         return 2;
     }
-    return std::nullopt;
+    return start;
 }

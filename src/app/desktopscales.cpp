@@ -97,9 +97,9 @@ int largestOutputScale(Clock::time_point deadline)
 }
 
 // Xft.dpi from the X resources on the root window, as Qt reads it.
-double xProgramScale()
+double xProgramScale(const char *display)
 {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    xcb_connection_t *connection = xcb_connect(display, nullptr);
     double scale = 1;
     if (xcb_connection_has_error(connection) == 0) {
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
@@ -121,7 +121,7 @@ double xProgramScale()
 
 } // namespace
 
-DesktopScales askDesktopScales(std::chrono::milliseconds deadline)
+DesktopScales askDesktopScales(const char *display, std::chrono::milliseconds deadline)
 {
-    return {double(largestOutputScale(Clock::now() + deadline)), xProgramScale()};
+    return {double(largestOutputScale(Clock::now() + deadline)), xProgramScale(display)};
 }

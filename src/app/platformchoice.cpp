@@ -8,6 +8,9 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -28,12 +31,15 @@ bool hasPlatformOption(const std::vector<std::string> &arguments)
     return false;
 }
 
-bool xServerAnswersOnDisplay()
+// Qt's -display option, as its X11 plugin reads it: "-display NAME" or
+// "--display NAME"; null where there is none.
+const char *displayOption(const std::vector<std::string> &arguments)
 {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
+    for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "-display" || arguments[i] == "--display")
+            return arguments[i + 1].c_str();
+    }
+    return nullptr;
 }
 
 std::string scaleText(double scale)
@@ -47,23 +53,25 @@ std::string scaleText(double scale)
 
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool()> &xServerAnswers,
-                              const std::function<DesktopScales()> &desktopScales)
+                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DesktopScales(const char *display)> &desktopScales)
 {
     if (hasPlatformOption(arguments))
         return {"", "the player's -platform option"};
     if (isSet(qpaPlatform))
         return {"", "the player's QT_QPA_PLATFORM=" + std::string(qpaPlatform)};
+    if (const char *option = displayOption(arguments))
+        display = option;
     std::string noX = "DISPLAY is not set";
     if (isSet(display)) {
-        if (xServerAnswers()) {
+        if (xServerAnswers(display)) {
             const std::string onX = "an X server answers on DISPLAY=" + std::string(display);
             if (isSet(waylandDisplay)) {
                 // X windows would be scaled up, blurred (or, where the
                 // compositor leaves them, drawn small). Natively the game
                 // draws at the compositor's scale; Qt takes X11 where it
                 // has no Wayland plugin.
-                const DesktopScales scales = desktopScales();
+                const DesktopScales scales = desktopScales(display);
                 if (scales.compositor > scales.xPrograms)
                     return {"wayland;xcb", onX + ", but the compositor on WAYLAND_DISPLAY=" + waylandDisplay +
                                                " draws at scale " + scaleText(scales.compositor) +
@@ -78,12 +86,30 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
     return {"", noX + ", WAYLAND_DISPLAY is not set"};
 }
 
+bool xServerAnswers(const char *display, std::chrono::milliseconds deadline)
+{
+    // xcb_connect() waits as long as the server takes to answer.
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> answered = answer->get_future();
+    std::thread([answer, display = std::string(display)] {
+        xcb_connection_t *connection = xcb_connect(display.c_str(), nullptr);
+        answer->set_value(xcb_connection_has_error(connection) == 0);
+        xcb_disconnect(connection);
+    }).detach();
+    return answered.wait_for(deadline) == std::future_status::ready && answered.get();
+}
+
 void choosePlatformForGame(int argc, char **argv)
 {
     const PlatformChoice choice = choosePlatform(std::vector<std::string>(argv, argv + argc),
                                                  std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                                                 std::getenv("WAYLAND_DISPLAY"), xServerAnswersOnDisplay,
-                                                 [] { return askDesktopScales(std::chrono::seconds(1)); });
+                                                 std::getenv("WAYLAND_DISPLAY"),
+                                                 [](const char *display) {
+                                                     return xServerAnswers(display, std::chrono::seconds(1));
+                                                 },
+                                                 [](const char *display) {
+                                                     return askDesktopScales(display, std::chrono::seconds(1));
+                                                 });
     if (!choice.platform.empty())
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,17 +28,24 @@ struct DesktopScales
 };
 
 // The environment's values are null where a variable is not set; the X
-// server and the desktop's scales are asked only when the rule comes to them.
+// server and the desktop's scales are asked only when the rule comes to them,
+// on the display Qt would open: the -display option's, else DISPLAY.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool()> &xServerAnswers,
-                              const std::function<DesktopScales()> &desktopScales);
+                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DesktopScales(const char *display)> &desktopScales);
 
 // The Xft.dpi of X resources as the RESOURCE_MANAGER property holds them
 // ("Xft.dpi:\t192" on a line of its own); 0 where they set none.
 double xftDpi(std::string_view resources);
 
-// Makes the choice for this process before the QApplication exists, asking
-// the X server on DISPLAY, and logs it in the category milta100m.platform
+// Whether an X server on `display` lets a client connect within the
+// deadline. One that accepts the connection and says nothing, as an X server
+// that hangs does, counts as none; the attempt is left waiting on a thread
+// of its own.
+bool xServerAnswers(const char *display, std::chrono::milliseconds deadline);
+
+// Makes the choice for this process before the QApplication exists, giving
+// the X server a second to answer, and logs it in the category milta100m.platform
 // (off by default).
 void choosePlatformForGame(int argc, char **argv);

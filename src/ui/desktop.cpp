@@ -11,6 +11,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -98,60 +99,109 @@ public:
     ScreenKeeper(QWidget *window, Placement placement)
         : QObject(window), m_window(window), m_placement(std::move(placement))
     {
+        m_settling.setSingleShot(true);
+        m_settling.setInterval(SettlingTime);
+        connect(&m_settling, &QTimer::timeout, this, [this] { placed(drawnFrame(m_window)); });
         window->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (watched != m_window) {
+            // The native window is about to be mapped, its geometry made the
+            // widget's: the place is asked for now.
+            if (event->type() == QEvent::Show && m_askPending) {
+                m_askPending = false;
+                m_window->windowHandle()->setFramePosition(m_asked.topLeft());
+                m_settling.start();
+            }
+            return false;
+        }
         // A show of the player's making (restoring from the taskbar) is left alone.
         if (event->type() == QEvent::Show && !event->spontaneous()) {
-            // The frame is yet to come: the one the other windows have stands for it.
-            m_margins = expectedFrameMargins();
-            // A top-level window's position is its frame's.
-            place(QRect(m_window->pos(), m_window->size().grownBy(m_margins)));
-            m_framePending = true;
-        } else if (m_framePending && (event->type() == QEvent::Move || event->type() == QEvent::Paint)) {
-            // Framed, the window moves into its frame or comes on the screen.
-            const std::optional<Frame> frame = drawnFrame(m_window);
-            if (!frame && event->type() == QEvent::Move)
-                return false;
-            m_framePending = false;
-            if (frame && frame->margins != m_margins) {
-                m_margins = frame->margins;
-                place(frame->rect);
+            // The frame the other windows have stands for the one to come.
+            const QMargins margins = expectedFrameMargins();
+            m_asked = wanted(QRect(m_window->pos(), m_window->size().grownBy(margins)), margins);
+            resizeFor(m_asked, margins);
+            m_askPending = true;
+            if (!m_handleWatched) {
+                m_window->windowHandle()->installEventFilter(this);
+                m_handleWatched = true;
             }
+        } else if (event->type() == QEvent::Hide) {
+            m_settling.stop();
+        } else if (m_settling.isActive() && (event->type() == QEvent::Move || event->type() == QEvent::Paint)) {
+            // A window manager may set the frame's margins and map the window
+            // before it moves the frame to its place (KWin does): a frame
+            // where it was asked is placed; any other may still be moving.
+            const std::optional<Frame> frame = drawnFrame(m_window);
+            if (frame && frame->rect.topLeft() == m_asked.topLeft())
+                placed(frame);
+            else if (event->type() == QEvent::Move)
+                m_settling.start();
         }
         return false;
     }
 
 private:
-    void place(const QRect &frame)
+    // How long a window manager that puts a window elsewhere than asked is
+    // given to finish moving it.
+    static constexpr std::chrono::milliseconds SettlingTime{1000};
+
+    // Where the game wants the window with these frame margins, its frame
+    // now at `frame`.
+    QRect wanted(const QRect &frame, const QMargins &margins) const
     {
-        QRect placed;
-        if (m_placement) {
-            placed = m_placement(m_margins);
-        } else {
-            const QScreen *screen = QGuiApplication::screenAt(frame.center());
-            placed = fittedInto(frame, (screen ? screen : m_window->screen())->availableGeometry());
-        }
-        if (placed == frame)
+        if (m_placement)
+            return m_placement(margins);
+        const QScreen *screen = QGuiApplication::screenAt(frame.center());
+        return fittedInto(frame, (screen ? screen : m_window->screen())->availableGeometry());
+    }
+
+    // The window manager is done with the window: it moves only where the
+    // game asked wrongly, or where the window is not wholly on the screen.
+    // Said nothing of its frame, the window stays as asked.
+    void placed(const std::optional<Frame> &frame)
+    {
+        m_settling.stop();
+        if (!frame)
             return;
-        // move() adds to the position the frame that Qt believes the window
-        // has, which it learns late; so the client area's place is given.
-        const QPoint client = placed.topLeft() + QPoint(m_margins.left(), m_margins.top());
-        m_window->move(client - (m_window->geometry().topLeft() - m_window->pos()));
-        // Resized after the move, even where the frame is in place already:
-        // a resize sends along the position Qt last heard of from the X
-        // server, which lags behind the requests in flight and may still be
-        // where the window was made, and would take it back there.
-        m_window->resize(placed.size().shrunkBy(m_margins));
+        const QScreen *screen = QGuiApplication::screenAt(frame->rect.center());
+        const QRect area = (screen ? screen : m_window->screen())->availableGeometry();
+        const QRect now = wanted(QRect(m_asked.topLeft(), frame->rect.size()), frame->margins);
+        if (const std::optional<QRect> corrected = correctedFrame(m_asked, frame->rect, now, area)) {
+            m_asked = *corrected;
+            ask(*corrected, frame->margins);
+        }
+    }
+
+    // The place is asked for as every EWMH window manager honours it: a
+    // position the user chose (USPosition) of the frame's top-left corner
+    // (NorthWest gravity), through QWindow. QWidget::move() on a window that
+    // has its native window asks for the client area's place (Static
+    // gravity), by the frame that Qt believes the window has, which it
+    // learns late.
+    void ask(const QRect &frame, const QMargins &margins)
+    {
+        resizeFor(frame, margins);
+        m_window->windowHandle()->setFramePosition(frame.topLeft());
+    }
+
+    // A resize sends along the position Qt last heard of from the X server:
+    // it goes before the position is asked for.
+    void resizeFor(const QRect &frame, const QMargins &margins)
+    {
+        if (const QSize client = frame.size().shrunkBy(margins); client != m_window->size())
+            m_window->resize(client);
     }
 
     QWidget *m_window;
     Placement m_placement;
-    QMargins m_margins; // of the frame the window is placed by
-    bool m_framePending = false;
+    QTimer m_settling;
+    QRect m_asked; // the frame last asked for
+    bool m_askPending = false; // until the native window shows
+    bool m_handleWatched = false;
 };
 
 // Watches a window's showing; see activateWhenShown().
@@ -214,6 +264,11 @@ void keepOnScreen(QWidget *window, Placement placement)
 {
     if (onWayland())
         return;
+    // Qt gives a window its gravity when it makes its native window: a
+    // position set before then is the frame's (NorthWest gravity), the
+    // place of its client area otherwise (Static).
+    if (!window->testAttribute(Qt::WA_WState_Created))
+        window->move(window->pos());
     new ScreenKeeper(window, std::move(placement));
 }
 

@@ -33,11 +33,13 @@ void activateWhenShown(QWidget *window);
 // Where a window's frame goes, given the margins of the frame.
 using Placement = std::function<QRect(const QMargins &frameMargins)>;
 
-// Each time the top-level `window` is shown, moves it just enough that its
-// frame lies within the available area of its screen, or puts its frame
-// where `placement` says. That is done first by the frame the window is
-// expected to get, then, once the window manager has framed it, by the real
-// one. Does nothing on Wayland.
+// Each time the top-level `window` is shown, asks the window manager once,
+// before it maps the window, for a place where its frame lies within the
+// available area of its screen (moved just enough from where it is), or for
+// the frame `placement` says, by the frame the window is expected to get.
+// Once the window manager has placed it, the window moves again only where
+// its real frame made the place asked for wrong, or where it is not wholly
+// on the screen. Does nothing on Wayland.
 void keepOnScreen(QWidget *window, Placement placement = {});
 
 // The frame the window manager puts around the game's windows, as it framed

@@ -48,3 +48,12 @@ QRect helpViewerFrame(const QSize &preferred, const QSize &minimum, const QRect 
         return over;
     return fittedInto(QRect(raceScreen.topLeft(), preferred.boundedTo(area.size())), area);
 }
+
+std::optional<QRect> correctedFrame(const QRect &asked, const QRect &framed, const QRect &wanted, const QRect &area)
+{
+    if (framed == wanted)
+        return std::nullopt;
+    if (framed.topLeft() == asked.topLeft() || !area.contains(framed))
+        return wanted;
+    return std::nullopt;
+}

@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+#include <optional>
+
 // Where the game's windows go. Rectangles are window frames in screen
 // coordinates; `area` is the part of the screen that windows may use, without
 // the desktop's panels.
@@ -17,3 +19,13 @@ QRect fittedInto(const QRect &frame, const QRect &area);
 // only when even that cannot be had.
 QRect helpViewerFrame(const QSize &preferred, const QSize &minimum, const QRect &raceScreen, const QRect &pads,
                       const QRect &clock, const QRect &area);
+
+// Where a window goes once the window manager has placed it, if anywhere.
+// `asked` is the frame the game asked for before the window was mapped,
+// with the margins the frame was expected to have; `framed` the frame the
+// window got; `wanted` where the game would ask now that the margins are
+// known. A window the window manager put where it was asked goes where it
+// is wanted (the margins may have been other than expected); one it put
+// elsewhere stays there, its choice or the player's, unless it is not
+// wholly on the screen.
+std::optional<QRect> correctedFrame(const QRect &asked, const QRect &framed, const QRect &wanted, const QRect &area);

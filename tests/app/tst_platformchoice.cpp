@@ -2,6 +2,11 @@
 
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 // Which window system the game asks Qt for, and when it asks the X server.
 class TestPlatformChoice : public QObject
 {
@@ -54,11 +59,11 @@ private slots:
         const PlatformChoice choice =
             choosePlatform(argumentList, qpa ? qpa->c_str() : nullptr, x ? x->c_str() : nullptr,
                            wayland ? wayland->c_str() : nullptr,
-                           [&] {
+                           [&](const char *) {
                                asked = true;
                                return xAnswers;
                            },
-                           [] { return DesktopScales{}; });
+                           [](const char *) { return DesktopScales{}; });
         QCOMPARE(QString::fromStdString(choice.platform), platform);
         QCOMPARE(asked, xAsked);
         QVERIFY(!choice.reason.empty());
@@ -84,8 +89,8 @@ private slots:
         QFETCH(double, compositor);
         QFETCH(double, xPrograms);
         QFETCH(QString, platform);
-        const PlatformChoice choice = choosePlatform({"milta100m"}, nullptr, ":0", "wayland-0", [] { return true; },
-                                                     [&] { return DesktopScales{compositor, xPrograms}; });
+        const PlatformChoice choice = choosePlatform({"milta100m"}, nullptr, ":0", "wayland-0", [](const char *) { return true; },
+                                                     [&](const char *) { return DesktopScales{compositor, xPrograms}; });
         QCOMPARE(QString::fromStdString(choice.platform), platform);
     }
 
@@ -110,7 +115,8 @@ private slots:
         QFETCH(bool, scalesAsked);
         bool asked = false;
         const QByteArray x = display.toUtf8(), wayland = waylandDisplay.toUtf8();
-        choosePlatform({"milta100m"}, nullptr, x.constData(), wayland.constData(), [&] { return xAnswers; }, [&] {
+        choosePlatform({"milta100m"}, nullptr, x.constData(), wayland.constData(), [&](const char *) { return xAnswers; },
+                       [&](const char *) {
             asked = true;
             return DesktopScales{2, 1};
         });
@@ -134,6 +140,65 @@ private slots:
         QFETCH(QString, resources);
         QFETCH(double, dpi);
         QCOMPARE(::xftDpi(resources.toStdString()), dpi);
+    }
+
+    // The X server is asked on the display Qt would open.
+    void displayOption_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display"); // "-" for not set
+        QTest::addColumn<QString>("askedOn");
+        QTest::newRow("-display wins over DISPLAY") << QStringList{"milta100m", "-display", ":7"} << ":0" << ":7";
+        QTest::newRow("--display as Qt reads it") << QStringList{"milta100m", "--display", ":7"} << ":0" << ":7";
+        QTest::newRow("-display without DISPLAY") << QStringList{"milta100m", "-display", "host:1"} << "-"
+                                                  << "host:1";
+        QTest::newRow("-display without a name is none") << QStringList{"milta100m", "-display"} << ":0" << ":0";
+    }
+    void displayOption()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QFETCH(QString, askedOn);
+        std::vector<std::string> argumentList;
+        for (const QString &argument : arguments)
+            argumentList.push_back(argument.toStdString());
+        const std::string displayVariable = display.toStdString();
+        QString asked, scalesAskedOn;
+        const PlatformChoice choice =
+            choosePlatform(argumentList, nullptr, display == "-" ? nullptr : displayVariable.c_str(), "wayland-0",
+                           [&](const char *name) {
+                               asked = QString::fromLocal8Bit(name);
+                               return true;
+                           },
+                           [&](const char *name) {
+                               scalesAskedOn = QString::fromLocal8Bit(name);
+                               return DesktopScales{};
+                           });
+        QCOMPARE(asked, askedOn);
+        QCOMPARE(scalesAskedOn, askedOn);
+        QCOMPARE(QString::fromStdString(choice.platform), QString("xcb"));
+    }
+
+    // An X server that hangs: it takes the connection and never answers.
+    void silentXServer()
+    {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        // X display N listens on TCP port 6000 + N.
+        int display = 90;
+        for (; display < 200; ++display) {
+            address.sin_port = htons(6000 + display);
+            if (bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+                break;
+        }
+        QVERIFY2(display < 200, "no free port for a display");
+        QVERIFY(listen(listener, 1) == 0);
+        const std::string name = "127.0.0.1:" + std::to_string(display);
+        QVERIFY(!xServerAnswers(name.c_str(), std::chrono::milliseconds(300)));
+        close(listener);
     }
 };
 

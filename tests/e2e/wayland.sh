@@ -135,7 +135,7 @@ as_player() { env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$@"; }
 cat >"$WORK/sway.config" <<'SWAY'
 output HEADLESS-1 resolution 1024x768
 xwayland disable
-no_focus [app_id="milta100m"]
+no_focus [app_id="io.github.milta100m.milta100m"]
 focus_on_window_activation focus
 focus_follows_mouse no
 SWAY
@@ -199,6 +199,9 @@ capture() { as_player grim -g "$ORIGIN_X,$ORIGIN_Y ${CLIENT_W}x$CLIENT_H" - >"$W
     "${PLAYER[@]}" "$WORK/bin/milta100m") </dev/null >"$WORK/game.out" 2>"$WORK/game.err" {POINTER}>&- &
 GAME_PID=$!
 wait_until 20 has_toplevel "$MAIN_TITLE" || fail "no toplevel '$MAIN_TITLE' under sway: $(cat "$WORK/game.err")"
+# The desktop finds the game's menu entry and icon by its app id.
+app_id=$(basename "$DATA_DIR"/linux/*.desktop .desktop)
+swaymsg -t get_tree -r | grep -q "\"app_id\": \"$app_id\"" || fail "no window with the app id $app_id"
 grep -q "^milta100m.platform: window system: wayland (DISPLAY is not set, a Wayland compositor is on WAYLAND_DISPLAY=$WAYLAND_DISPLAY)" \
     "$WORK/game.err" || fail "the game did not log its choice of Wayland: $(cat "$WORK/game.err")"
 # Drawn as designed: runner 0 at the start, the pads on the ground. The

@@ -17,6 +17,10 @@ show_side_window()
 
 open_race_screen
 skips_taskbar "$MAIN_WINDOW" && fail "the race screen is kept out of the taskbar"
+# The desktop matches the window to the menu entry by its class.
+startup_class=$(sed -n 's/^StartupWMClass=//p' "$DATA_DIR"/linux/*.desktop)
+xprop -id "$MAIN_WINDOW" WM_CLASS | grep -q ", \"$startup_class\"\$" ||
+    fail "$(xprop -id "$MAIN_WINDOW" WM_CLASS) is not the menu entry's StartupWMClass $startup_class"
 ranking=$(show_side_window "$RANKING_X" 'ランキング')
 version=$(show_side_window "$VERSION_X" 'Ver情報')
 [[ -n $ranking && -n $version ]] || fail "the side windows did not show"
@@ -62,7 +66,7 @@ viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
 race_frame=$(frame_geometry "$MAIN_WINDOW")
 wait_until 5 eval '! overlapping "$(frame_geometry "$viewer")" "$race_frame"' ||
     fail "the help viewer at $(frame_geometry "$viewer") covers the race screen at $race_frame"
-on_screen "$(frame_geometry "$viewer")" || fail "the help viewer is not wholly on the screen"
+on_screen "$(frame_geometry "$viewer")" || fail "the help viewer at $(frame_geometry "$viewer") is not wholly on the screen"
 log "help viewer at $(frame_geometry "$viewer") beside the race screen at $race_frame"
 import -window root "$WORK/desktop.png"
 focus "$MAIN_WINDOW"
@@ -88,7 +92,7 @@ focus "$MAIN_WINDOW"
 click "$HELP_X" "$BUTTON_Y"
 viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
 [[ -n $viewer ]] || fail "no help viewer"
-on_screen "$(frame_geometry "$viewer")" || fail "the help viewer is not wholly on the screen"
+on_screen "$(frame_geometry "$viewer")" || fail "the help viewer at $(frame_geometry "$viewer") is not wholly on the screen"
 for part in "pads $PADS_GEOMETRY" "clock $CLOCK_GEOMETRY"; do
     overlapping "$(frame_geometry "$viewer")" "$(client_rect "$MAIN_WINDOW" "${part#* }")" &&
         fail "the help viewer at $(frame_geometry "$viewer") covers the ${part%% *}"

@@ -49,10 +49,28 @@ for option in $options; do
     printf '%s\n' "$manual" | grep -q -- "$option\\>" || fail "the manual page does not name $option"
 done
 
-# A stand-in game: records its working directory and arguments.
+# --help and --version through the installed command: the answer names the
+# command, and nothing is written.
+home=$work/asking
+mkdir -p "$home"
+answer=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" PATH="$prefix/games:$PATH" \
+    timeout 20 milta100m --help) || fail "milta100m --help failed"
+printf '%s\n' "$answer" | grep -qx 'Usage: milta100m \[options\]' ||
+    fail "--help's usage line is not the command's: $(printf '%s\n' "$answer" | grep Usage)"
+(cd / && env -u XDG_DATA_HOME HOME="$home" timeout 20 "$prefix/games/milta100m" --version) | grep -q '^milta100m ' ||
+    fail "--version through the launcher did not answer"
+status=0
+(cd / && env -u XDG_DATA_HOME HOME="$home" timeout 20 "$prefix/games/milta100m" --no-such-option 2>/dev/null) ||
+    status=$?
+[ "$status" -eq 2 ] || fail "a mistyped option through the launcher ended with $status, not 2"
+[ -z "$(ls -A "$home")" ] || fail "answering the command line wrote $(cd "$home" && find . -mindepth 1 | head -3)"
+
+# A stand-in game: records its working directory and arguments; asked by the
+# launcher whether the command line starts the game, it does.
 stub=$prefix/libexec/milta100m/milta100m
 cat >"$stub" <<'STUB'
 #!/bin/sh
+[ -z "${MILTA_CHECK_COMMAND_LINE:-}" ] || exit 0
 { pwd -P; printf '%s\n' "$@"; } >"$MILTA_STUB_LOG"
 exit "${MILTA_STUB_EXIT:-0}"
 STUB

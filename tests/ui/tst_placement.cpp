@@ -81,6 +81,43 @@ private slots:
         QCOMPARE(placed, viewer);
         QVERIFY(area.contains(placed));
     }
+
+    // The race screen asked for at home with no frame expected (the first
+    // window), framed by KWin's 37-pixel caption bar.
+    void correctedFrame_data()
+    {
+        QTest::addColumn<QRect>("asked");
+        QTest::addColumn<QRect>("framed");
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("corrected"); // null: it stays
+        const QRect asked(231, 202, 599, 315), home(231, 202, 599, 352);
+        const QRect screen1024(0, 0, 1024, 768), screen800(0, 0, 800, 480);
+        QTest::newRow("where asked") << asked << home << home << screen1024 << QRect();
+        QTest::newRow("read while the window manager still moves it: home, not the corner")
+            << asked << QRect(0, -37, 599, 352) << home << screen1024 << home;
+        QTest::newRow("put elsewhere on the screen: the window manager's choice")
+            << asked << QRect(212, 208, 599, 352) << home << screen1024 << QRect();
+        QTest::newRow("put elsewhere, off the bottom") << asked << QRect(400, 500, 599, 352) << home << screen1024
+                                                       << home;
+        QTest::newRow("where asked, the real frame off a small screen")
+            << QRect(201, 165, 599, 315) << QRect(201, 165, 599, 352) << QRect(201, 128, 599, 352) << screen800
+            << QRect(201, 128, 599, 352);
+        QTest::newRow("help viewer where asked, its frame taller than expected over the pads")
+            << QRect(110, 0, 562, 446) << QRect(110, 0, 562, 449) << QRect(110, 0, 562, 445) << screen800
+            << QRect(110, 0, 562, 445);
+        QTest::newRow("larger than the screen, where wanted") << QRect(0, 0, 900, 500) << QRect(0, 0, 900, 537)
+                                                             << QRect(0, 0, 900, 537) << screen800 << QRect();
+    }
+    void correctedFrame()
+    {
+        QFETCH(QRect, asked);
+        QFETCH(QRect, framed);
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, area);
+        QFETCH(QRect, corrected);
+        QCOMPARE(::correctedFrame(asked, framed, wanted, area).value_or(QRect()), corrected);
+    }
 };
 
 QTEST_MAIN(TestPlacement)
