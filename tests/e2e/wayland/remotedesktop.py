@@ -3,9 +3,14 @@ remote-desktop D-Bus API, with the commands of virtualinput.c:
 
   move X Y, press, release, click, key CODE, pause MS, sync
 
-one a line on standard input. Without a screen-cast stream Mutter takes only
-relative motion: the pointer is first pushed into the top-left corner, and
-each move goes from where the last one left it. The session is open, with
+one a line on standard input:
+
+  remotedesktop.py WIDTHxHEIGHT
+
+Without a screen-cast stream Mutter takes only relative motion: the pointer
+is first pushed into the bottom-right corner of the WIDTHxHEIGHT screen (the
+top-left one would open the overview), and each move goes from where the
+last one left it. The session is open, with
 "ready" printed, before the first command is read: keys reach only the
 clients started after that. Run with the system's Python (python3-gi)."""
 import sys
@@ -38,8 +43,13 @@ def button(pressed):
     notify("NotifyPointerButton", BTN_LEFT, pressed)
 
 
-notify("NotifyPointerMotionRelative", -100000.0, -100000.0)
-x, y = 0, 0
+width, height = (int(size) for size in sys.argv[1].split("x"))
+notify("NotifyPointerMotionRelative", 100000.0, 100000.0)
+x, y = width - 1, height - 1
+# Mutter makes its virtual keyboard at the first key, which a client then
+# does not get: a Shift press makes it now.
+notify("NotifyKeyboardKeycode", 42, True)
+notify("NotifyKeyboardKeycode", 42, False)
 print("ready", flush=True)
 for line in sys.stdin:
     words = line.split()
