@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -15,7 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Outputs
 {
-    wl_registry *registry = nullptr;
+    std::vector<wl_output *> bound;
     int largestScale = 1;
 };
 
@@ -42,6 +43,7 @@ void onGlobal(void *data, wl_registry *registry, uint32_t name, const char *inte
         return;
     auto *output = static_cast<wl_output *>(wl_registry_bind(registry, name, &wl_output_interface, 2));
     wl_output_add_listener(output, &outputListener, data);
+    static_cast<Outputs *>(data)->bound.push_back(output);
 }
 
 void onGlobalRemove(void *, wl_registry *, uint32_t) {}
@@ -87,11 +89,13 @@ int largestOutputScale(Clock::time_point deadline)
     if (!display)
         return 1;
     Outputs outputs;
-    outputs.registry = wl_display_get_registry(display);
-    wl_registry_add_listener(outputs.registry, &registryListener, &outputs);
+    wl_registry *registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registryListener, &outputs);
     // The globals first, then what the outputs tell on binding.
     const bool answered = roundTrip(display, deadline) && roundTrip(display, deadline);
-    // Disconnecting frees the proxies with the connection.
+    for (wl_output *output : outputs.bound)
+        wl_output_destroy(output);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return answered ? outputs.largestScale : 1;
 }
