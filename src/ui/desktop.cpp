@@ -114,7 +114,6 @@ protected:
             if (event->type() == QEvent::Show && m_askPending) {
                 m_askPending = false;
                 m_window->windowHandle()->setFramePosition(m_asked.topLeft());
-                m_settling.start();
             }
             return false;
         }
@@ -124,7 +123,11 @@ protected:
             const QMargins margins = expectedFrameMargins();
             m_asked = wanted(QRect(m_window->pos(), m_window->size().grownBy(margins)), margins);
             resizeFor(m_asked, margins);
-            m_askPending = true;
+            // The place is asked for only where it is new: a window shown
+            // again goes back to its frame's place by the window manager,
+            // where Qt may not know it (it never hears of it from Mutter).
+            m_askPending = m_asked.topLeft() != m_window->pos();
+            m_settling.start();
             if (!m_handleWatched) {
                 m_window->windowHandle()->installEventFilter(this);
                 m_handleWatched = true;
@@ -266,7 +269,8 @@ void keepOnScreen(QWidget *window, Placement placement)
         return;
     // Qt gives a window its gravity when it makes its native window: a
     // position set before then is the frame's (NorthWest gravity), the
-    // place of its client area otherwise (Static).
+    // place of its client area otherwise (Static). It is the window's first
+    // place, asked for as the native window is made.
     if (!window->testAttribute(Qt::WA_WState_Created))
         window->move(window->pos());
     new ScreenKeeper(window, std::move(placement));
