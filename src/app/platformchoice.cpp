@@ -1,9 +1,12 @@
 #include "app/platformchoice.h"
 
+#include "app/desktopscales.h"
+
 #include <QLoggingCategory>
 
 #include <xcb/xcb.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <future>
 #include <memory>
@@ -39,11 +42,19 @@ const char *displayOption(const std::vector<std::string> &arguments)
     return nullptr;
 }
 
+std::string scaleText(double scale)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%g", scale);
+    return text;
+}
+
 } // namespace
 
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool(const char *display)> &xServerAnswers)
+                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DesktopScales(const char *display)> &desktopScales)
 {
     if (hasPlatformOption(arguments))
         return {"", "the player's -platform option"};
@@ -53,8 +64,21 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
         display = option;
     std::string noX = "DISPLAY is not set";
     if (isSet(display)) {
-        if (xServerAnswers(display))
-            return {"xcb", "an X server answers on DISPLAY=" + std::string(display)};
+        if (xServerAnswers(display)) {
+            const std::string onX = "an X server answers on DISPLAY=" + std::string(display);
+            if (isSet(waylandDisplay)) {
+                // X windows would be scaled up, blurred (or, where the
+                // compositor leaves them, drawn small). Natively the game
+                // draws at the compositor's scale; Qt takes X11 where it
+                // has no Wayland plugin.
+                const DesktopScales scales = desktopScales(display);
+                if (scales.compositor > scales.xPrograms)
+                    return {"wayland;xcb", onX + ", but the compositor on WAYLAND_DISPLAY=" + waylandDisplay +
+                                               " draws at scale " + scaleText(scales.compositor) +
+                                               " and X programs at " + scaleText(scales.xPrograms)};
+            }
+            return {"xcb", onX};
+        }
         noX = "no X server answers on DISPLAY=" + std::string(display);
     }
     if (isSet(waylandDisplay))
@@ -79,11 +103,34 @@ void choosePlatformForGame(int argc, char **argv)
 {
     const PlatformChoice choice = choosePlatform(std::vector<std::string>(argv, argv + argc),
                                                  std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                                                 std::getenv("WAYLAND_DISPLAY"), [](const char *display) {
+                                                 std::getenv("WAYLAND_DISPLAY"),
+                                                 [](const char *display) {
                                                      return xServerAnswers(display, std::chrono::seconds(1));
+                                                 },
+                                                 [](const char *display) {
+                                                     return askDesktopScales(display, std::chrono::seconds(1));
                                                  });
     if (!choice.platform.empty())
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",
            choice.platform.empty() ? "left to Qt" : choice.platform.c_str(), choice.reason.c_str());
+}
+
+double xftDpi(std::string_view resources)
+{
+    constexpr std::string_view key = "Xft.dpi:";
+    while (!resources.empty()) {
+        const std::size_t end = resources.find('\n');
+        std::string_view line = resources.substr(0, end);
+        resources = end == std::string_view::npos ? std::string_view() : resources.substr(end + 1);
+        if (!line.starts_with(key))
+            continue;
+        line.remove_prefix(key.size());
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+        double dpi = 0;
+        const auto [rest, error] = std::from_chars(line.data(), line.data() + line.size(), dpi);
+        return error == std::errc() && dpi > 0 ? dpi : 0;
+    }
+    return 0;
 }

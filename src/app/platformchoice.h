@@ -3,12 +3,15 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Which window system the game runs on. Where an X server answers (XWayland
 // gives one on every mainstream Wayland desktop) the game runs on X11, where
 // its windows open at their own places and keep out of the taskbar; where
-// only a Wayland compositor is there, natively on Wayland. The player's own
+// only a Wayland compositor is there, natively on Wayland; so also where the
+// compositor draws at a larger scale than X programs are told to (KWin's
+// default at scale 2: it then scales X windows up, blurred). The player's own
 // choice comes first: Qt's -platform option or QT_QPA_PLATFORM.
 struct PlatformChoice
 {
@@ -16,12 +19,25 @@ struct PlatformChoice
     std::string reason;   // for the log, in a few words
 };
 
+// How the desktop draws: the largest scale of the Wayland compositor's
+// outputs, and the scale X programs are told to draw at (Xft.dpi / 96).
+struct DesktopScales
+{
+    double compositor = 1;
+    double xPrograms = 1;
+};
+
 // The environment's values are null where a variable is not set; the X
-// server is asked only when the rule comes to it, on the display Qt would
-// open: the -display option's, else DISPLAY.
+// server and the desktop's scales are asked only when the rule comes to them,
+// on the display Qt would open: the -display option's, else DISPLAY.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool(const char *display)> &xServerAnswers);
+                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DesktopScales(const char *display)> &desktopScales);
+
+// The Xft.dpi of X resources as the RESOURCE_MANAGER property holds them
+// ("Xft.dpi:\t192" on a line of its own); 0 where they set none.
+double xftDpi(std::string_view resources);
 
 // Whether an X server on `display` lets a client connect within the
 // deadline. One that accepts the connection and says nothing, as an X server

@@ -6,15 +6,13 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-// On X11 a window of its own, so that clicking the race screen brings it in
-// front. On Wayland, where the game can neither keep a window out of the
-// taskbar nor learn that the compositor minimised one, the race screen's
-// transient child: the compositor keeps it with the race screen in the
-// taskbar and when minimising, and keeps it in front of it.
+// A window of its own, so that clicking the race screen brings it in front.
+// Natively on Wayland too: the compositors put a transient child over its
+// parent (KWin centres it there, GNOME Shell puts it over the pads) and keep
+// it in front, where it would hide the pads and the toolbar until OK.
 SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth,
                        int clientHeight, BgrColour colour)
-    : QWidget(onWayland() ? mainWindow : nullptr,
-              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_QuitOnClose, false);

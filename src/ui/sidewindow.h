@@ -5,8 +5,7 @@
 #include <QWidget>
 
 // The ranking and version windows: top-level windows that hide instead of
-// closing. On X11 they are not owned by the race screen; on Wayland they are
-// its transient children.
+// closing, not owned by the race screen.
 class SideWindow : public QWidget
 {
     Q_OBJECT

@@ -61,13 +61,88 @@ private slots:
         bool asked = false;
         const PlatformChoice choice =
             choosePlatform(argumentList, qpa ? qpa->c_str() : nullptr, x ? x->c_str() : nullptr,
-                           wayland ? wayland->c_str() : nullptr, [&](const char *) {
+                           wayland ? wayland->c_str() : nullptr,
+                           [&](const char *) {
                                asked = true;
                                return xAnswers;
-                           });
+                           },
+                           [](const char *) { return DesktopScales{}; });
         QCOMPARE(QString::fromStdString(choice.platform), platform);
         QCOMPARE(asked, xAsked);
         QVERIFY(!choice.reason.empty());
+    }
+
+    // Where both an X server and a Wayland compositor answer, the scale the
+    // compositor draws at and the one X programs are told to draw at.
+    void scaledDesktop_data()
+    {
+        QTest::addColumn<double>("compositor");
+        QTest::addColumn<double>("xPrograms");
+        QTest::addColumn<QString>("platform");
+        // KWin at scale 2 scales X windows up unless X programs draw at 2 themselves.
+        QTest::newRow("KWin at 2, scaled by the system: native") << 2.0 << 1.0 << "wayland;xcb";
+        QTest::newRow("KWin at 2, X programs scale themselves") << 2.0 << 2.0 << "xcb";
+        QTest::newRow("GNOME at 2, Xft.dpi 192: X") << 2.0 << 2.0 << "xcb";
+        QTest::newRow("1.5 rounded up by the compositor, Xft.dpi 144: native") << 2.0 << 1.5 << "wayland;xcb";
+        QTest::newRow("scale 1: X") << 1.0 << 1.0 << "xcb";
+        QTest::newRow("Xft.dpi above the compositor's scale: X") << 1.0 << 2.0 << "xcb";
+    }
+    void scaledDesktop()
+    {
+        QFETCH(double, compositor);
+        QFETCH(double, xPrograms);
+        QFETCH(QString, platform);
+        const PlatformChoice choice = choosePlatform({"milta100m"}, nullptr, ":0", "wayland-0", [](const char *) { return true; },
+                                                     [&](const char *) { return DesktopScales{compositor, xPrograms}; });
+        QCOMPARE(QString::fromStdString(choice.platform), platform);
+    }
+
+    // The scales are asked for only where the game would take X11 and a
+    // compositor is there to take it natively.
+    void scalesAskedOnlyWithBoth_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("waylandDisplay");
+        QTest::addColumn<bool>("xAnswers");
+        QTest::addColumn<bool>("scalesAsked");
+        QTest::newRow("both") << ":0" << "wayland-0" << true << true;
+        QTest::newRow("X alone") << ":0" << "" << true << false;
+        QTest::newRow("X silent") << ":0" << "wayland-0" << false << false;
+        QTest::newRow("Wayland alone") << "" << "wayland-0" << false << false;
+    }
+    void scalesAskedOnlyWithBoth()
+    {
+        QFETCH(QString, display);
+        QFETCH(QString, waylandDisplay);
+        QFETCH(bool, xAnswers);
+        QFETCH(bool, scalesAsked);
+        bool asked = false;
+        const QByteArray x = display.toUtf8(), wayland = waylandDisplay.toUtf8();
+        choosePlatform({"milta100m"}, nullptr, x.constData(), wayland.constData(), [&](const char *) { return xAnswers; },
+                       [&](const char *) {
+            asked = true;
+            return DesktopScales{2, 1};
+        });
+        QCOMPARE(asked, scalesAsked);
+    }
+
+    void xftDpi_data()
+    {
+        QTest::addColumn<QString>("resources");
+        QTest::addColumn<double>("dpi");
+        QTest::newRow("GNOME's settings daemon") << "Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n" << 192.0;
+        QTest::newRow("first line, no line break") << "Xft.dpi:\t144" << 144.0;
+        QTest::newRow("spaces") << "Xft.dpi:   120\n" << 120.0;
+        QTest::newRow("none set") << "Xcursor.size:\t24\n" << 0.0;
+        QTest::newRow("no resources") << "" << 0.0;
+        QTest::newRow("another resource ending alike") << "Foo.Xft.dpi:\t192\n" << 0.0;
+        QTest::newRow("not a number") << "Xft.dpi:\tlarge\n" << 0.0;
+    }
+    void xftDpi()
+    {
+        QFETCH(QString, resources);
+        QFETCH(double, dpi);
+        QCOMPARE(::xftDpi(resources.toStdString()), dpi);
     }
 
     // The X server is asked on the display Qt would open.
@@ -91,14 +166,19 @@ private slots:
         for (const QString &argument : arguments)
             argumentList.push_back(argument.toStdString());
         const std::string displayVariable = display.toStdString();
-        QString asked;
+        QString asked, scalesAskedOn;
         const PlatformChoice choice =
             choosePlatform(argumentList, nullptr, display == "-" ? nullptr : displayVariable.c_str(), "wayland-0",
                            [&](const char *name) {
                                asked = QString::fromLocal8Bit(name);
                                return true;
+                           },
+                           [&](const char *name) {
+                               scalesAskedOn = QString::fromLocal8Bit(name);
+                               return DesktopScales{};
                            });
         QCOMPARE(asked, askedOn);
+        QCOMPARE(scalesAskedOn, askedOn);
         QCOMPARE(QString::fromStdString(choice.platform), QString("xcb"));
     }
 

@@ -7,15 +7,32 @@
 # title, drawn as designed; a race run with a virtual pointer, the name typed
 # on a virtual keyboard, ends in rank.mlt; the ranking window and help open,
 # and the exit button ends the game with code 0.
-#   wayland.sh <game> <data dir> <virtual pointer client>
-E2E_TOOLS="weston Xwayland sway swaymsg grim wtype setpriv xdotool xwininfo xprop convert compare identify python3 timeout flock"
-E2E_PACKAGES="weston xwayland sway grim wtype util-linux xdotool x11-utils imagemagick python3"
-E2E_TIMEOUT=${E2E_TIMEOUT:-150}
+# Then KWin and GNOME Shell, as the player (not root), from a table of runs:
+# through XWayland ten starts in a row put the race screen at its designed
+# place and the desktop shows one taskbar entry; natively (KWin at scale 2
+# by the game's own choice, drawn crisp) the windows are the menu entry's
+# app; everywhere a click on the race screen brings the pads and the exit
+# button in front of the ranking window, and a race driven through the
+# desktop's own input route ends with the name in rank.mlt and exit code 0.
+#   wayland.sh <game> <data dir> <virtual input client>
+E2E_TOOLS="weston Xwayland sway swaymsg grim wtype setpriv xdotool xwininfo xprop convert compare identify python3 timeout flock
+           kwin_wayland gnome-shell gdbus dbus-daemon"
+E2E_PACKAGES="weston xwayland sway grim wtype util-linux xdotool x11-utils imagemagick python3 kwin-wayland
+              kwin-style-breeze gnome-shell libglib2.0-bin dbus-daemon"
+E2E_TIMEOUT=${E2E_TIMEOUT:-240}
 source "$(dirname "$0")/lib.sh" "$1" "$2"
-VIRTUAL_POINTER=${3:-}
-[[ -x $VIRTUAL_POINTER ]] || skip "the virtual pointer client was not built (Debian: libwayland-dev libwayland-bin)"
+VIRTUAL_INPUT=${3:-}
+[[ -x $VIRTUAL_INPUT ]] ||
+    skip "the virtual input client was not built (Debian: libwayland-bin plasma-wayland-protocols)"
 dpkg-query -W -f='${Status}' qt6-wayland 2>/dev/null | grep -q 'install ok installed' ||
     skip "Qt's Wayland platform plugin is missing (Debian: qt6-wayland)"
+/usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null ||
+    skip "the system's Python has no GObject introspection (Debian: python3-gi)"
+
+# A sanitizer build records whole stacks: the leak suppressions name
+# libraries (Mesa's EGL) that Qt's plugins, which have no frame pointers,
+# call into.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:fast_unwind_on_malloc=0"
 
 # The help viewer's title.
 HELP_TITLE='ミルタ100ｍ走 ヘルプ'
@@ -154,7 +171,7 @@ save_screen() { as_player grim - >"$1" 2>/dev/null; }
 # A pointer and a keyboard stay on sway's seat from before the game starts,
 # so that the game takes their input from the first event on.
 mkfifo "$WORK/pointer"
-(exec env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$VIRTUAL_POINTER" 1024x768) <"$WORK/pointer" >"$WORK/pointer.out" \
+(exec env "${PLAYER_ENV[@]}" "${PLAYER[@]}" "$VIRTUAL_INPUT" 1024x768) <"$WORK/pointer" >"$WORK/pointer.out" \
     2>"$WORK/pointer.err" &
 BACKGROUND_PIDS+=($!)
 exec {POINTER}>"$WORK/pointer"
@@ -279,4 +296,395 @@ log "the ranking window comes and goes"
 click_at "$MAIN_TITLE" "$EXIT_X" "$BUTTON_Y"
 wait_game_exit 10
 ((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after the exit button under sway: $(tail -n 20 "$WORK/game.err")"
+exec {POINTER}>&-
+log "sway: a race natively, exit code 0"
+
+# ---- KWin and GNOME Shell, as Plasma and GNOME players run them ----
+
+# Each desktop's start-up facts are in its start_* helper. It starts the
+# compositor headless with XWayland, as the player, on a private session bus,
+# and sets DESKTOP_ENV (what the game is started with there besides DISPLAY),
+# DESKTOP_X (XWayland's display) and DESKTOP_BUS, and opens the desktop's own
+# input route on the POINTER file descriptor (the commands of virtualinput).
+# Its compositor's process is DESKTOP_PID. desktop_windows and desktop_capture
+# ask the desktop itself what it shows.
+APP_ID=$(basename "$DATA_DIR"/linux/*.desktop .desktop)
+SYSTEM_PYTHON=/usr/bin/python3
+
+# start_desktop_bus RUNTIME: a session bus of the player's, its address in DESKTOP_BUS.
+start_desktop_bus()
+{
+    rm -f "$WORK/bus-address"
+    (exec "${PLAYER[@]}" dbus-daemon --session --nofork --print-address=3 --address="unix:path=$1/bus") \
+        </dev/null >/dev/null 2>&1 3>"$WORK/bus-address" &
+    BACKGROUND_PIDS+=($!)
+    wait_until 10 grep -qs unix: "$WORK/bus-address" || fail "no session bus"
+    DESKTOP_BUS=$(head -n1 "$WORK/bus-address")
+}
+
+# new_desktop_runtime NAME: a fresh runtime folder and home of the player's.
+new_desktop_runtime()
+{
+    DESKTOP_RUN="$WORK/$1-run"
+    DESKTOP_HOME="$WORK/$1-home"
+    mkdir -m 700 "$DESKTOP_RUN" "$DESKTOP_HOME"
+    ((EUID != 0)) || chown 65534:65534 "$DESKTOP_RUN" "$DESKTOP_HOME"
+}
+
+# as_desktop COMMAND...: runs it as the player, on the desktop's bus.
+as_desktop()
+{
+    env HOME="$DESKTOP_HOME" XDG_RUNTIME_DIR="$DESKTOP_RUN" DBUS_SESSION_BUS_ADDRESS="$DESKTOP_BUS" \
+        "${PLAYER[@]}" "$@"
+}
+
+# open_input COMMAND...: the desktop's input route, fed through POINTER.
+open_input()
+{
+    rm -f "$WORK/pointer"
+    mkfifo "$WORK/pointer"
+    ((EUID != 0)) || chown 65534:65534 "$WORK/pointer"
+    (exec env HOME="$DESKTOP_HOME" XDG_RUNTIME_DIR="$DESKTOP_RUN" DBUS_SESSION_BUS_ADDRESS="$DESKTOP_BUS" \
+        WAYLAND_DISPLAY="$DESKTOP_WAYLAND" "${PLAYER[@]}" "$@") <"$WORK/pointer" >"$WORK/input.out" 2>"$WORK/input.err" &
+    BACKGROUND_PIDS+=($!)
+    exec {POINTER}>"$WORK/pointer"
+}
+
+# KWin 5.27 (Plasma): its file capability cannot be granted in a container,
+# and a plain copy runs without it; XWayland is up at once; scripting shows
+# its windows, fake input drives them. start_kwin SCALE
+start_kwin()
+{
+    DESKTOP=kwin
+    new_desktop_runtime "kwin$1"
+    start_desktop_bus "$DESKTOP_RUN"
+    cp /usr/bin/kwin_wayland "$WORK/bin/kwin_wayland"
+    # The program KWin starts last is told XWayland's display.
+    printf '#!/bin/sh\necho "$DISPLAY" >"%s/x-display"\n' "$DESKTOP_RUN" \
+        >"$WORK/bin/report-display"
+    chmod 755 "$WORK/bin/report-display"
+    DESKTOP_WAYLAND=milta-kwin
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || fail "the X server lock stayed taken"
+    (exec env HOME="$DESKTOP_HOME" XDG_RUNTIME_DIR="$DESKTOP_RUN" DBUS_SESSION_BUS_ADDRESS="$DESKTOP_BUS" \
+        XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 \
+        KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "${PLAYER[@]}" \
+        "$WORK/bin/kwin_wayland" --virtual --xwayland --width 1280 --height 800 --scale "$1" \
+        --socket "$DESKTOP_WAYLAND" --no-lockscreen "$WORK/bin/report-display") \
+        </dev/null >>"$WORK/kwin.log" 2>&1 9>&- &
+    DESKTOP_PID=$!
+    BACKGROUND_PIDS+=($!)
+    wait_until 20 grep -qs : "$DESKTOP_RUN/x-display" || fail "KWin did not start: $(tail -n 5 "$WORK/kwin.log")"
+    exec 9>&-
+    DESKTOP_X=$(cat "$DESKTOP_RUN/x-display")
+    DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5)
+    open_input "$VIRTUAL_INPUT" 1280x800
+    log "KWin at scale $1 on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
+}
+
+# GNOME Shell 43: it stops at start without a system bus (an empty one of
+# the test's stands in); --unsafe-mode opens Eval, which shows its windows;
+# Mutter's remote desktop drives them, from a session made before the game
+# starts (keys reach only clients started after it). The menu entry is
+# installed for the player, with the game in PATH for its TryExec.
+start_gnome()
+{
+    DESKTOP=gnome
+    new_desktop_runtime gnome
+    start_desktop_bus "$DESKTOP_RUN"
+    mkdir -p "$DESKTOP_RUN/system" "$DESKTOP_HOME/.local/share/applications"
+    cp "$DATA_DIR"/linux/*.desktop "$DESKTOP_HOME/.local/share/applications/"
+    ((EUID != 0)) || chown -R 65534:65534 "$DESKTOP_HOME" "$DESKTOP_RUN/system"
+    (exec "${PLAYER[@]}" dbus-daemon --session --nofork --address="unix:path=$DESKTOP_RUN/system/bus") \
+        </dev/null >/dev/null 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    wait_until 10 test -S "$DESKTOP_RUN/system/bus" || fail "no stand-in system bus"
+    DESKTOP_WAYLAND=milta-gnome
+    exec 9>>"$XSERVER_LOCK"
+    flock -w 30 9 || fail "the X server lock stayed taken"
+    (exec env HOME="$DESKTOP_HOME" XDG_RUNTIME_DIR="$DESKTOP_RUN" DBUS_SESSION_BUS_ADDRESS="$DESKTOP_BUS" \
+        DBUS_SYSTEM_BUS_ADDRESS="unix:path=$DESKTOP_RUN/system/bus" PATH="$WORK/bin:$PATH" \
+        XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME "${PLAYER[@]}" \
+        gnome-shell --headless --wayland --unsafe-mode --wayland-display="$DESKTOP_WAYLAND" \
+        --virtual-monitor 1280x800) </dev/null >"$WORK/gnome.log" 2>&1 9>&- &
+    DESKTOP_PID=$!
+    BACKGROUND_PIDS+=($!)
+    wait_until 30 gnome_started ||
+        fail "GNOME Shell did not start: $(tail -n 5 "$WORK/gnome.log")"
+    exec 9>&-
+    DESKTOP_X=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/gnome.log")
+    # It opens the overview once it is up, over every window: closed once seen.
+    wait_until 10 gnome_overview_closed || fail "GNOME Shell's overview stayed open"
+    DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+                 XAUTHORITY="$(compgen -G "$DESKTOP_RUN/.mutter-Xwaylandauth.*" | head -n1)")
+    open_input "$SYSTEM_PYTHON" "$TESTS_DIR/wayland/remotedesktop.py" 1280x800
+    wait_until 10 grep -qs ready "$WORK/input.out" || fail "no remote-desktop session: $(cat "$WORK/input.err")"
+    log "GNOME Shell on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
+}
+
+# gnome_eval JAVASCRIPT: what GNOME Shell's Eval returns, as text.
+gnome_eval()
+{
+    as_desktop "$SYSTEM_PYTHON" - "$1" <<'PYTHON'
+import json, sys
+from gi.repository import Gio, GLib
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+ok, result = bus.call_sync("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "Eval",
+                           GLib.Variant("(s)", (sys.argv[1],)), None, Gio.DBusCallFlags.NONE, 5000, None).unpack()
+if not ok:
+    sys.exit("Eval: " + result)
+print(json.loads(result) if result else "")
+PYTHON
+}
+
+gnome_started() { [[ $(gnome_eval 'Main.layoutManager._startingUp ? "" : "up"' 2>/dev/null) == up ]]; }
+gnome_overview_closed()
+{
+    [[ $(gnome_eval '
+if (Main.overview.visible) {
+    globalThis.overviewSeen = true;
+    if (!Main.overview.animationInProgress)
+        Main.overview.hide();
+}
+globalThis.overviewSeen && !Main.overview.visible ? "closed" : "open"') == closed ]]
+}
+
+# stop_desktop: ends the compositor, its XWayland and the input route.
+stop_desktop()
+{
+    exec {POINTER}>&-
+    kill -TERM "$DESKTOP_PID" 2>/dev/null || true
+    wait_until 10 process_gone "$DESKTOP_PID" || kill -KILL "$DESKTOP_PID" 2>/dev/null || true
+}
+
+# desktop_windows: the game's windows with a title (not its hints) as the
+# desktop sees them, one a line:
+# "TITLE|X|Y|WIDTH|HEIGHT|SKIPS TASKBAR|APP|ACTIVE", the frame's place and size.
+desktop_windows()
+{
+    if [[ $DESKTOP == kwin ]]; then
+        local token=$RANDOM$RANDOM script="$WORK/windows-$RANDOM.js" id
+        cat >"$script" <<JS
+for (const w of workspace.clientList()) {
+    if (w.pid != $GAME_PID || !w.caption) continue;
+    const g = w.frameGeometry;
+    print("MILTA|" + [w.caption, g.x, g.y, g.width, g.height, w.skipTaskbar, w.desktopFileName, w.active].join("|"));
+}
+print("MILTA-END $token");
+JS
+        chmod 644 "$script"
+        id=$(as_desktop gdbus call --session -d org.kde.KWin -o /Scripting -m org.kde.kwin.Scripting.loadScript \
+            "$script" "milta$token" | tr -dc 0-9)
+        as_desktop gdbus call --session -d org.kde.KWin -o "/$id" -m org.kde.kwin.Script.run >/dev/null
+        wait_until 5 grep -q "MILTA-END $token" "$WORK/kwin.log" || fail "KWin ran no script"
+        as_desktop gdbus call --session -d org.kde.KWin -o /Scripting -m org.kde.kwin.Scripting.unloadScript \
+            "milta$token" >/dev/null
+        sed -n "/MILTA|/,/MILTA-END $token/p" "$WORK/kwin.log" | grep -v MILTA-END | sed 's/.*MILTA|//'
+        rm -f "$script"
+        # The next query reads only what comes after.
+        : >"$WORK/kwin.log"
+    else
+        gnome_eval "
+const tracker = imports.gi.Shell.WindowTracker.get_default();
+global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID && w.get_title()).map(w => {
+    const r = w.get_frame_rect(), app = tracker.get_window_app(w);
+    return [w.get_title(), r.x, r.y, r.width, r.height, w.skip_taskbar, app ? app.get_id() : '', w.has_focus()].join('|');
+}).join(String.fromCharCode(10))"
+    fi
+}
+
+# desktop_window TITLE: its line from desktop_windows, nothing while there is none.
+desktop_window() { desktop_windows | awk -F'|' -v title="$1" '$1 == title' | head -n1; }
+
+# desktop_capture X Y WIDTH HEIGHT NAME: that part of the screen, in the
+# screen's own pixels, as $WORK/NAME.png.
+desktop_capture()
+{
+    if [[ $DESKTOP == kwin ]]; then
+        as_desktop "$SYSTEM_PYTHON" "$TESTS_DIR/wayland/kwinscreenshot.py" "$1" "$2" "$3" "$4" "$WORK/shots/$5.ppm" &&
+            convert "$WORK/shots/$5.ppm" "$WORK/$5.png"
+    else
+        # The whole screen, cut here: GNOME Shell 43's ScreenshotArea took
+        # another part of the screen than the one asked for (124 pixels to
+        # the left).
+        as_desktop gdbus call --session -d org.gnome.Shell.Screenshot -o /org/gnome/Shell/Screenshot \
+            -m org.gnome.Shell.Screenshot.Screenshot false false "$WORK/shots/$5.png" >/dev/null &&
+            convert "$WORK/shots/$5.png" -crop "$3x$4+$1+$2" +repage "$WORK/$5.png"
+    fi
+}
+mkdir -m 700 "$WORK/shots"
+((EUID != 0)) || chown 65534:65534 "$WORK/shots"
+
+# Finds the race screen and sets ORIGIN_X and ORIGIN_Y to its client area,
+# as the desktop has it; RACE_FRAME is its frame "X Y WIDTH HEIGHT". Below
+# the title bar, the frame's borders are as wide at the sides as at the
+# bottom (none under KWin's Breeze, Qt's own under GNOME Shell).
+read_race_screen()
+{
+    local line border
+    line=$(desktop_window "$MAIN_TITLE")
+    [[ -n $line ]] || return 1
+    IFS='|' read -r _ x y width height _ <<<"$line"
+    RACE_FRAME="$x $y $width $height"
+    border=$(((width - CLIENT_W) / 2))
+    ORIGIN_X=$((x + border)) ORIGIN_Y=$((y + height - CLIENT_H - border))
+}
+
+# Whether the race screen is drawn as designed where the desktop says it is:
+# runner 0 at the start, the pads and the exit button in sight. At scale 2
+# the capture is in the screen's pixels: each pixel of the game's pictures
+# must be a 2x2 square of the same colour (no blur), and the test reads it
+# back at 1.
+race_screen_drawn()
+{
+    read_race_screen || return 1
+    desktop_capture "$ORIGIN_X" "$ORIGIN_Y" "$CLIENT_W" "$CLIENT_H" race || return 1
+    if ((DESKTOP_SCALE != 1)); then
+        local size=$((41 * DESKTOP_SCALE))
+        (($(colours race "${size}x$size+$(((EXIT_X - 20) * DESKTOP_SCALE))+$(((BUTTON_Y - 20) * DESKTOP_SCALE))" |
+            wc -l) == EXIT_BUTTON_COLOURS)) || return 1
+        convert "$WORK/race.png" -sample "$((100 / DESKTOP_SCALE))%" "$WORK/race.png"
+    fi
+    shows_picture race 24 128 runner0_a.xpm && shows_picture race $((EXIT_X - 20)) $((BUTTON_Y - 20)) button_exit.xpm &&
+        [[ $(pixel race "$RED_X" "$PAD_Y") == FF0000 && $(pixel race "$BLUE_X" "$PAD_Y") == 0000FF ]]
+}
+
+EXIT_BUTTON_COLOURS=$(convert "$ART_DIR/button_exit.xpm" -unique-colors txt:- | tail -n +2 | wc -l)
+
+# game_on_desktop WITH_X: starts the game as the player on the desktop, with
+# XWayland's DISPLAY (with-x) or without (no-x), as its launcher would.
+game_on_desktop()
+{
+    local display=(DISPLAY="$DESKTOP_X")
+    [[ $1 == with-x ]] || display=()
+    (cd "$PLAY" && exec env HOME="$DESKTOP_HOME" XDG_RUNTIME_DIR="$DESKTOP_RUN" DBUS_SESSION_BUS_ADDRESS="$DESKTOP_BUS" \
+        WAYLAND_DISPLAY="$DESKTOP_WAYLAND" "${DESKTOP_ENV[@]}" "${display[@]}" QT_LOGGING_RULES="milta100m.platform=true" \
+        LSAN_OPTIONS="suppressions=$WORK/bin/lsan.supp:print_suppressions=0" "${PLAYER[@]}" "$WORK/bin/milta100m") \
+        </dev/null >"$WORK/game.out" 2>"$WORK/game.err" {POINTER}>&- &
+    GAME_PID=$!
+}
+
+# click_race_screen_until X Y COMMAND...: clicks the race screen's client
+# position (X, Y) until COMMAND succeeds: the first click on a window that
+# is not active may only activate it.
+click_race_screen_until()
+{
+    local x=$1 y=$2 attempt
+    shift 2
+    for attempt in 1 2 3 4 5; do
+        pointer "move $((ORIGIN_X + x)) $((ORIGIN_Y + y))" "pause 50" click
+        wait_until 2 "$@" && return 0
+    done
+    return 1
+}
+
+has_window() { [[ -n $(desktop_window "$1") ]]; }
+window_active() { [[ $(desktop_window "$1" | cut -d'|' -f8) == true ]]; }
+
+# The evdev codes of the keys a name is typed with.
+declare -A KEY_CODES=([a]=30 [b]=48 [c]=46 [d]=32 [e]=18 [f]=33 [g]=34 [h]=35 [i]=23 [j]=36 [k]=37 [l]=38 [m]=50
+                      [n]=49 [o]=24 [p]=25 [q]=16 [r]=19 [s]=31 [t]=20 [u]=22 [v]=47 [w]=17 [x]=45 [y]=21 [z]=44)
+RETURN_KEY=28
+
+# play_on_desktop WITH_X PLATFORM NAME: the scenario, on the desktop started
+# last: the game chooses PLATFORM; through XWayland, ten starts in a row put
+# the race screen at its designed place; one taskbar entry (XWayland) and the
+# menu entry's app; the ranking window shown, a click on the race screen
+# brings the pads and the exit button in sight; a race with the desktop's
+# input route, NAME typed into rank.mlt, the exit button, exit code 0.
+play_on_desktop()
+{
+    local with_x=$1 platform=$2 name=$3 route=wayland starts=1 start x y width height
+    [[ $platform != xcb ]] || route=x11 starts=10
+    rm -f "$PLAY/rank.mlt"
+    install_ranking
+    ((EUID != 0)) || chown 65534:65534 "$PLAY/rank.mlt"
+    for ((start = 1; start <= starts; start++)); do
+        game_on_desktop "$with_x"
+        wait_until 20 race_screen_drawn ||
+            fail "$DESKTOP, $route, start $start: the race screen is not drawn as designed where the desktop has" \
+                 "it ($(desktop_windows | tr '\n' ';')): $(tail -n 5 "$WORK/game.err")"
+        grep -q "^milta100m.platform: window system: $platform " "$WORK/game.err" ||
+            fail "$DESKTOP, $route: the game did not choose $platform: $(cat "$WORK/game.err")"
+        if [[ $route == x11 ]]; then
+            read -r x y _ <<<"$RACE_FRAME"
+            [[ "$x,$y" == 231,202 ]] || fail "$DESKTOP, start $start: the race screen's frame is at $x,$y, not 231,202"
+        fi
+        ((start < starts)) || break
+        kill -TERM "$GAME_PID"
+        wait_game_exit 10
+    done
+    log "$DESKTOP, $route: the race screen drawn as designed at $RACE_FRAME, $starts start(s)"
+
+    click_race_screen_until "$RANKING_X" "$BUTTON_Y" has_window 'ランキング' ||
+        fail "$DESKTOP, $route: the ranking button showed no ranking window"
+    local windows
+    windows=$(desktop_windows)
+    if [[ $route == x11 ]]; then
+        (($(awk -F'|' '$6 == "false"' <<<"$windows" | wc -l) == 1)) ||
+            fail "$DESKTOP: not one taskbar entry: $(tr '\n' ';' <<<"$windows")"
+    fi
+    if [[ $DESKTOP == gnome || $route == wayland ]]; then
+        local app=$APP_ID
+        [[ $DESKTOP == kwin ]] || app=$APP_ID.desktop
+        [[ -z $(awk -F'|' -v app="$app" '$7 != app' <<<"$windows") ]] ||
+            fail "$DESKTOP, $route: a window not of the app $app: $(tr '\n' ';' <<<"$windows")"
+    fi
+    # A side window never keeps the pads or the exit button hidden: a click
+    # on the race screen where the ranking window leaves it bare.
+    local ranking_frame spot
+    IFS='|' read -r _ x y width height _ < <(desktop_window 'ランキング')
+    ranking_frame="$x $y $width $height"
+    log "$DESKTOP, $route: ranking window's frame at $ranking_frame"
+    for spot in "10 100" "590 100" "300 200" "590 250"; do
+        read -r x y <<<"$spot"
+        overlapping "$((ORIGIN_X + x)) $((ORIGIN_Y + y)) 1 1" "$ranking_frame" || break
+    done
+    click_race_screen_until "$x" "$y" race_screen_drawn ||
+        fail "$DESKTOP, $route: with the ranking window at $ranking_frame, the pads or the exit button stay hidden"
+
+    # A race through the desktop's input route.
+    local i race_start race_end
+    race_start=$(date +%s%N)
+    for ((i = 0; i < 85; i++)); do
+        pointer "move $((ORIGIN_X + RED_X)) $((ORIGIN_Y + PAD_Y))" "pause 20" \
+                "move $((ORIGIN_X + BLUE_X)) $((ORIGIN_Y + PAD_Y))" "pause 20"
+    done
+    wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
+    race_end=$(date +%s%N)
+    for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
+    pointer "key $RETURN_KEY"
+    wait_until 10 eval '[[ $(sed -n "$((NAME_LINE + 1))p" "$PLAY/rank.mlt" | tr -d "\r") == "$name" ]]' ||
+        fail "$DESKTOP, $route: rank.mlt has no '$name' at place 1: $(head -c 300 "$PLAY/rank.mlt" | od -c | head)"
+    mapfile -t lines < <(tr -d '\r' <"$PLAY/rank.mlt")
+    local score=${lines[TIME_LINE]} most=$(((race_end - race_start) / 70000000 + 1))
+    ((score >= 1 && score <= most)) || fail "$DESKTOP, $route: a time of $score ticks, not a race of at most $most"
+
+    wait_until 5 eval '! has_window ランキング名前入力' || fail "$DESKTOP, $route: the name dialog stayed"
+    click_race_screen_until "$EXIT_X" "$BUTTON_Y" process_gone "$GAME_PID" ||
+        fail "$DESKTOP, $route: the exit button did not end the game"
+    wait_game_exit 1
+    ((GAME_STATUS == 0)) || fail "$DESKTOP, $route: exit code $GAME_STATUS: $(tail -n 20 "$WORK/game.err")"
+    log "$DESKTOP, $route: '$name' ranked in $score ticks, exit code 0"
+}
+
+# The table: a desktop at a scale, the route the game takes, and the
+# window system it chooses itself. KWin at scale 2 would scale X windows up,
+# blurred: the game runs natively there, though DISPLAY names XWayland.
+DESKTOP_RUNS=(
+    "kwin  1 with-x xcb         kwinx"
+    "kwin  2 with-x wayland;xcb kwinw"
+    "gnome 1 with-x xcb         gnomex"
+    "gnome 1 no-x   wayland     gnomew"
+)
+DESKTOP=
+for run in "${DESKTOP_RUNS[@]}"; do
+    read -r desktop DESKTOP_SCALE with_x platform name <<<"$run"
+    if [[ $desktop != gnome || $DESKTOP != gnome ]]; then
+        [[ -z $DESKTOP ]] || stop_desktop
+        if [[ $desktop == kwin ]]; then start_kwin "$DESKTOP_SCALE"; else start_gnome; fi
+    fi
+    play_on_desktop "$with_x" "$platform" "$name"
+done
+stop_desktop
 log "pass"
