@@ -180,6 +180,15 @@ BACKGROUND_PIDS+=($!)
 
 # pointer COMMAND...: commands for the virtual pointer, one an argument.
 pointer() { printf '%s\n' "$@" >&"$POINTER"; }
+# Strides: the pointer across the red pad, then the blue one, N times.
+sweep_pads()
+{
+    local i
+    for ((i = 0; i < $1; i++)); do
+        pointer "move $((ORIGIN_X + RED_X)) $((ORIGIN_Y + PAD_Y))" "pause 20" \
+                "move $((ORIGIN_X + BLUE_X)) $((ORIGIN_Y + PAD_Y))" "pause 20"
+    done
+}
 
 # toplevel TITLE: "X Y WIDTH HEIGHT FOCUSED SHELL" of the client area of
 # sway's window named TITLE; nothing while there is none.
@@ -248,10 +257,7 @@ save_screen "$WORK/help.png"
 # A race run with the pointer alone, the keyboard still with help: the name
 # dialog asks for the keyboard and gets it.
 race_start=$(date +%s%N)
-for ((i = 0; i < 85; i++)); do
-    pointer "move $((ORIGIN_X + RED_X)) $((ORIGIN_Y + PAD_Y))" "pause 20" \
-            "move $((ORIGIN_X + BLUE_X)) $((ORIGIN_Y + PAD_Y))" "pause 20"
-done
+sweep_pads 85
 wait_until 15 has_toplevel 'ランキング名前入力' || fail "no name dialog after 85 strides"
 race_end=$(date +%s%N)
 wait_until 5 focused 'ランキング名前入力' || fail "the name dialog did not get the keyboard"
@@ -646,10 +652,7 @@ play_on_desktop()
     # A race through the desktop's input route.
     local i race_start race_end
     race_start=$(date +%s%N)
-    for ((i = 0; i < 85; i++)); do
-        pointer "move $((ORIGIN_X + RED_X)) $((ORIGIN_Y + PAD_Y))" "pause 20" \
-                "move $((ORIGIN_X + BLUE_X)) $((ORIGIN_Y + PAD_Y))" "pause 20"
-    done
+    sweep_pads 85
     wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
     race_end=$(date +%s%N)
     for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
