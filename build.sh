@@ -46,7 +46,7 @@ build() { # build directory, extra CMake options...
 case "${1:-}" in
 play)
     install_packages "${BUILD_PACKAGES[@]}"
-    # The game alone: the test programs are built by the tests.
+    # The game alone: `./build.sh test` builds the test programs.
     configure build
     cmake --build build --target milta100m
     # The play folder keeps the ranking between runs; the tunes come fresh.
