@@ -15,6 +15,10 @@ int main(int argc, char **argv)
     // on X11 it goes by WM_CLASS, the program's name, the entry's StartupWMClass.
     QGuiApplication::setDesktopFileName(QStringLiteral(MILTA_APP_ID));
     QApplication application(argc, argv);
+    // Every pointer move onto a pad is a half-stride: moves that arrive
+    // together must not be folded into the last one. Qt switches the folding
+    // on while it builds the application object, so it is switched off after.
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     Game game;
     return game.run();
 }
