@@ -22,16 +22,18 @@ BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
 [[ -x $GENERIC_MODULE ]] || skip "$GENERIC_MODULE not found (Debian: speech-dispatcher)"
 [[ -x $BUS_LAUNCHER ]] || skip "$BUS_LAUNCHER not found (Debian: at-spi2-core)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "pyatspi not found (Debian: python3-pyatspi)"
-# Orca refuses to start while another Orca of the same user runs.
+# Orca refuses to start while another Orca of the same user runs (it asks
+# pgrep), and the test cannot run without its own.
 another_orca()
 {
     local comm
     for comm in /proc/[0-9]*/comm; do
-        [[ -O $comm && $(cat "$comm" 2>/dev/null) == orca ]] && return 0
+        [[ -O $comm && $(cat "$comm" 2>/dev/null) == orca ]] && { comm=${comm#/proc/}; echo "${comm%/comm}"; }
     done
-    return 1
 }
-! another_orca || skip "another Orca of this user is running"
+[[ -z $(another_orca) ]] ||
+    fail "could not start Orca: another Orca of this user runs (process $(another_orca | tr '\n' ' ')), and Orca" \
+         "refuses to start beside it"
 atspi() { /usr/bin/python3 "$TESTS_DIR/atspi.py" "$@"; }
 # A sanitizer build records whole stacks: the leak suppression for Qt's
 # screen-reader bridge names a frame below Qt's code without frame pointers.
@@ -41,19 +43,20 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:fast_unwind_on_malloc=0"
 # set, so that the settings it starts (dconf) stay in the work folder.
 dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus" </dev/null >"$WORK/dbus.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
-wait_until 15 grep -q . "$WORK/bus" || fail "the session bus did not start"
+wait_started "the session bus" $! "$WORK/dbus.log" grep -q . "$WORK/bus"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
 
 start_display
 "$BUS_LAUNCHER" --launch-immediately </dev/null >"$WORK/at-spi.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
+AT_SPI_PID=$!
 # Asked before the launcher has its name, the bus would start a second one.
 a11y_bus_up()
 {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'
 }
-wait_until 15 a11y_bus_up || fail "the accessibility bus did not start"
+wait_started "the accessibility bus" "$AT_SPI_PID" "$WORK/at-spi.log" a11y_bus_up
 gsettings set org.gnome.desktop.interface toolkit-accessibility true
 
 # speech-dispatcher with one output module, whose "synthesis" appends the
@@ -81,7 +84,7 @@ ALSA_CONFIG_PATH="$WORK/null-pcm.conf" speech-dispatcher -s -t 0 -C "$WORK/speec
     </dev/null >"$WORK/speechd.out" 2>&1 &
 BACKGROUND_PIDS+=($!)
 speech_ready() { [[ -S $XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock ]]; }
-wait_until 30 speech_ready || fail "speech-dispatcher did not start"
+wait_started speech-dispatcher $! "$WORK/speechd.out" speech_ready
 
 # heard_since LINE TEXT: whether Orca said TEXT (one whole utterance line, as
 # recorded) after the first LINE lines of the record.
@@ -105,7 +108,7 @@ mkdir -p "$WORK/orca"
 orca -u "$WORK/orca" --debug-file "$WORK/orca.debug" </dev/null >"$WORK/orca.out" 2>&1 &
 ORCA_PID=$!
 BACKGROUND_PIDS+=($ORCA_PID)
-hear "Screen reader on."
+wait_started Orca "$ORCA_PID" "$WORK/orca.out" heard_since 0 "Screen reader on."
 
 # Places 1 to 10: P1 at 30.0 s, P2 at 31.1 s, ... P10 at 39.9 s; a race of
 # under 30 s takes place 1.

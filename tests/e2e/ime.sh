@@ -102,7 +102,7 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
 "${AS_PLAYER[@]}" fcitx5 >"$WORK/fcitx5.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 fcitx_answers() { [[ $("${AS_PLAYER[@]}" fcitx5-remote 2>/dev/null) =~ ^[012]$ ]]; }
-wait_until 30 fcitx_answers || fail "fcitx5 did not come on the bus: $(tail -n 5 "$WORK/fcitx5.log")"
+wait_started "fcitx5 on the session bus" $! "$WORK/fcitx5.log" fcitx_answers
 log "fcitx5 on the bus"
 
 export QT_IM_MODULE=fcitx XMODIFIERS=@im=fcitx

@@ -110,7 +110,10 @@ cleanup()
     exit "$status"
 }
 trap cleanup EXIT
-trap 'fail "$([[ -e $WORK/timed-out ]] && echo "no end after $E2E_TIMEOUT s" || echo interrupted)"' INT TERM
+# What is starting now, for the watchdog to name if it never comes up.
+STARTING=
+trap 'fail "$([[ -e $WORK/timed-out ]] && echo "no end after $E2E_TIMEOUT s${STARTING:+: could not start $STARTING}" ||
+              echo interrupted)"' INT TERM
 
 # The watchdog: a test that hangs ends itself instead of stalling the run.
 (
@@ -135,6 +138,26 @@ wait_until()
     done
 }
 
+# wait_started WHAT PID LOG COMMAND...: waits until COMMAND says that WHAT is
+# up, for as long as its process PID lives: a busy machine or a cold cache
+# can make a start slow, and the watchdog bounds the wait. A process that
+# ends first fails the test, saying that WHAT could not start and how its LOG
+# ended.
+wait_started()
+{
+    local what=$1 pid=$2 log=$3
+    shift 3
+    STARTING=$what
+    until "$@"; do
+        if process_gone "$pid"; then
+            "$@" && break
+            fail "could not start $what: it ended ($(tail -n 5 "$log" 2>/dev/null | tr '\n' ' '))"
+        fi
+        sleep 0.05
+    done
+    STARTING=
+}
+
 # X servers of parallel tests take the lowest free display number. One that
 # is still shutting down keeps its sockets while its lock is already gone,
 # and a new server on its number would lose its clients to it; so servers
@@ -151,13 +174,13 @@ start_display()
     Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset -ac \
         3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
     XSERVER_PID=$!
-    wait_until 15 grep -qs '^[0-9][0-9]*$' "$WORK/display" || fail "Xvfb did not start"
+    wait_started Xvfb "$XSERVER_PID" "$WORK/xvfb.log" grep -qs '^[0-9][0-9]*$' "$WORK/display"
     exec 9>&-
     DISPLAY=":$(head -n1 "$WORK/display")"
     export DISPLAY
     openbox --sm-disable </dev/null >"$WORK/openbox.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
-    wait_until 15 window_manager_ready || fail "openbox did not start"
+    wait_started openbox $! "$WORK/openbox.log" window_manager_ready
     log "display $DISPLAY ready"
 }
 

@@ -48,7 +48,7 @@ start_weston()
     weston --backend=headless-backend.so --xwayland --socket=milta-weston --width=1280 --height=800 \
         </dev/null >"$WORK/weston.log" 2>&1 9>&- &
     XSERVER_PID=$!
-    wait_until 15 grep -qs 'xserver listening on display' "$WORK/weston.log" || fail "weston did not start"
+    wait_started weston "$XSERVER_PID" "$WORK/weston.log" grep -qs 'xserver listening on display' "$WORK/weston.log"
     exec 9>&-
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log")
     export DISPLAY WAYLAND_DISPLAY=milta-weston
@@ -160,7 +160,7 @@ SWAY
     sway --config "$WORK/sway.config") </dev/null >"$WORK/sway.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 wayland_socket() { compgen -G "$PLAYER_RUN/wayland-[0-9]" >/dev/null && compgen -G "$PLAYER_RUN/sway-ipc.*.sock" >/dev/null; }
-wait_until 15 wayland_socket || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
+wait_started sway $! "$WORK/sway.log" wayland_socket
 export WAYLAND_DISPLAY SWAYSOCK
 WAYLAND_DISPLAY=$(basename "$(compgen -G "$PLAYER_RUN/wayland-[0-9]" | head -n1)")
 SWAYSOCK=$(compgen -G "$PLAYER_RUN/sway-ipc.*.sock" | head -n1)
@@ -324,7 +324,7 @@ start_desktop_bus()
     (exec "${PLAYER[@]}" dbus-daemon --session --nofork --print-address=3 --address="unix:path=$1/bus") \
         </dev/null >/dev/null 2>&1 3>"$WORK/bus-address" &
     BACKGROUND_PIDS+=($!)
-    wait_until 10 grep -qs unix: "$WORK/bus-address" || fail "no session bus"
+    wait_started "the desktop's session bus" $! /dev/null grep -qs unix: "$WORK/bus-address"
     DESKTOP_BUS=$(head -n1 "$WORK/bus-address")
 }
 
@@ -380,7 +380,7 @@ start_kwin()
         </dev/null >>"$WORK/kwin.log" 2>&1 9>&- &
     DESKTOP_PID=$!
     BACKGROUND_PIDS+=($!)
-    wait_until 20 grep -qs : "$DESKTOP_RUN/x-display" || fail "KWin did not start: $(tail -n 5 "$WORK/kwin.log")"
+    wait_started KWin "$DESKTOP_PID" "$WORK/kwin.log" grep -qs : "$DESKTOP_RUN/x-display"
     exec 9>&-
     DESKTOP_X=$(cat "$DESKTOP_RUN/x-display")
     DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5)
@@ -404,7 +404,7 @@ start_gnome()
     (exec "${PLAYER[@]}" dbus-daemon --session --nofork --address="unix:path=$DESKTOP_RUN/system/bus") \
         </dev/null >/dev/null 2>&1 &
     BACKGROUND_PIDS+=($!)
-    wait_until 10 test -S "$DESKTOP_RUN/system/bus" || fail "no stand-in system bus"
+    wait_started "a stand-in system bus" $! /dev/null test -S "$DESKTOP_RUN/system/bus"
     DESKTOP_WAYLAND=milta-gnome
     exec 9>>"$XSERVER_LOCK"
     flock -w 30 9 || fail "the X server lock stayed taken"
@@ -412,11 +412,10 @@ start_gnome()
         DBUS_SYSTEM_BUS_ADDRESS="unix:path=$DESKTOP_RUN/system/bus" PATH="$WORK/bin:$PATH" \
         XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME "${PLAYER[@]}" \
         gnome-shell --headless --wayland --unsafe-mode --wayland-display="$DESKTOP_WAYLAND" \
-        --virtual-monitor 1280x800) </dev/null >"$WORK/gnome.log" 2>&1 9>&- &
+        --virtual-monitor 1280x800) </dev/null >>"$WORK/gnome.log" 2>&1 9>&- &
     DESKTOP_PID=$!
     BACKGROUND_PIDS+=($!)
-    wait_until 30 gnome_started ||
-        fail "GNOME Shell did not start: $(tail -n 5 "$WORK/gnome.log")"
+    wait_started "GNOME Shell" "$DESKTOP_PID" "$WORK/gnome.log" gnome_started
     exec 9>&-
     DESKTOP_X=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$WORK/gnome.log")
     # It opens the overview once it is up, over every window: closed once seen.
@@ -424,7 +423,7 @@ start_gnome()
     DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
                  XAUTHORITY="$(compgen -G "$DESKTOP_RUN/.mutter-Xwaylandauth.*" | head -n1)")
     open_input "$SYSTEM_PYTHON" "$TESTS_DIR/wayland/remotedesktop.py" 1280x800
-    wait_until 10 grep -qs ready "$WORK/input.out" || fail "no remote-desktop session: $(cat "$WORK/input.err")"
+    wait_started "Mutter's remote-desktop session" "${BACKGROUND_PIDS[-1]}" "$WORK/input.err" grep -qs ready "$WORK/input.out"
     log "GNOME Shell on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
 }
 
@@ -455,9 +454,20 @@ if (Main.overview.visible) {
 globalThis.overviewSeen && !Main.overview.visible ? "closed" : "open"') == closed ]]
 }
 
+# The compositor's log says where the test ends it, so that XWayland's last
+# line there ("failed to read Wayland events: Connection reset by peer") is
+# not taken for the compositor going away by itself.
+mark_desktop_end()
+{
+    [[ -z ${DESKTOP_PID:-} ]] || process_gone "$DESKTOP_PID" ||
+        echo "---- the test ends $DESKTOP here ----" >>"$WORK/$DESKTOP.log"
+}
+CLEANUP_HOOKS+=(mark_desktop_end)
+
 # stop_desktop: ends the compositor, its XWayland and the input route.
 stop_desktop()
 {
+    mark_desktop_end
     exec {POINTER}>&-
     kill -TERM "$DESKTOP_PID" 2>/dev/null || true
     wait_until 10 process_gone "$DESKTOP_PID" || kill -KILL "$DESKTOP_PID" 2>/dev/null || true
@@ -482,7 +492,7 @@ JS
         id=$(as_desktop gdbus call --session -d org.kde.KWin -o /Scripting -m org.kde.kwin.Scripting.loadScript \
             "$script" "milta$token" | tr -dc 0-9)
         as_desktop gdbus call --session -d org.kde.KWin -o "/$id" -m org.kde.kwin.Script.run >/dev/null
-        wait_until 5 grep -q "MILTA-END $token" "$WORK/kwin.log" || fail "KWin ran no script"
+        wait_started "a KWin script" "$DESKTOP_PID" "$WORK/kwin.log" grep -q "MILTA-END $token" "$WORK/kwin.log"
         as_desktop gdbus call --session -d org.kde.KWin -o /Scripting -m org.kde.kwin.Scripting.unloadScript \
             "milta$token" >/dev/null
         sed -n "/MILTA|/,/MILTA-END $token/p" "$WORK/kwin.log" | grep -v MILTA-END | sed 's/.*MILTA|//'
