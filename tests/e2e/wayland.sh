@@ -39,6 +39,8 @@ HELP_TITLE='ミルタ100ｍ走 ヘルプ'
 
 # ---- weston with XWayland, as a KDE Plasma session sets it up ----
 
+x_server_answers() { xwininfo -root >/dev/null 2>&1; }
+
 # Starts weston headless with XWayland under the X server lock and sets
 # DISPLAY and WAYLAND_DISPLAY; XWayland starts with its first X client.
 start_weston()
@@ -52,6 +54,11 @@ start_weston()
     exec 9>&-
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log")
     export DISPLAY WAYLAND_DISPLAY=milta-weston
+    # XWayland starts with the first X client and answers once it is up: on a
+    # busy machine that can take longer than the game waits for an X server
+    # (a second), and the game would rightly take Wayland. A player's session
+    # has it running long before a game starts.
+    wait_started XWayland "$XSERVER_PID" "$WORK/weston.log" x_server_answers
     log "weston on $WAYLAND_DISPLAY, XWayland on $DISPLAY"
 }
 
