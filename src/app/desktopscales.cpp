@@ -65,28 +65,32 @@ const wl_callback_listener doneListener = {onDone};
 
 // Waits until the compositor has answered every request so far, but not
 // past the deadline: a compositor that stopped answering must not stop the
-// game's start.
-bool roundTrip(wl_display *display, Clock::time_point deadline)
+// game's start. Silent where the deadline passed, absent where the
+// connection failed.
+DisplayAnswer roundTrip(wl_display *display, Clock::time_point deadline)
 {
     bool done = false;
     wl_callback *callback = wl_display_sync(display);
     wl_callback_add_listener(callback, &doneListener, &done);
-    bool failed = false;
-    while (!done && !failed) {
+    DisplayAnswer answer = DisplayAnswer::Answers;
+    while (!done && answer == DisplayAnswer::Answers) {
         while (wl_display_prepare_read(display) != 0)
             wl_display_dispatch_pending(display);
         wl_display_flush(display);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd readable{wl_display_get_fd(display), POLLIN, 0};
-        if (left.count() <= 0 || poll(&readable, 1, int(left.count())) <= 0) {
+        const int ready = left.count() > 0 ? poll(&readable, 1, int(left.count())) : 0;
+        if (ready <= 0) {
             wl_display_cancel_read(display);
-            failed = true;
-        } else {
-            failed = wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0;
+            if (ready < 0 && errno == EINTR)
+                continue;
+            answer = ready == 0 ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+        } else if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0) {
+            answer = DisplayAnswer::Absent;
         }
     }
     wl_callback_destroy(callback);
-    return done;
+    return answer;
 }
 
 // libwayland's socket for a display name: an absolute path as it is, else in
@@ -151,7 +155,8 @@ int largestOutputScale(Clock::time_point deadline)
     wl_registry *registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, &outputs);
     // The globals first, then what the outputs tell on binding.
-    const bool answered = roundTrip(display, deadline) && roundTrip(display, deadline);
+    const bool answered = roundTrip(display, deadline) == DisplayAnswer::Answers
+                          && roundTrip(display, deadline) == DisplayAnswer::Answers;
     for (wl_output *output : outputs.bound)
         wl_output_destroy(output);
     wl_registry_destroy(registry);
@@ -196,11 +201,7 @@ DisplayAnswer probeWaylandCompositor(const char *waylandDisplay, std::chrono::mi
     wl_display *display = connectWithin(waylandDisplay, end, answer);
     if (!display)
         return answer;
-    const bool answered = roundTrip(display, end);
+    answer = roundTrip(display, end);
     wl_display_disconnect(display);
-    if (answered)
-        return DisplayAnswer::Answers;
-    // A compositor that hung up is not there; one that kept quiet till the
-    // deadline would hold Qt's connection.
-    return Clock::now() >= end ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+    return answer;
 }
