@@ -53,15 +53,11 @@ private slots:
         // Qt would wait for ever on a display that never answers.
         QTest::newRow("X silent, no Wayland") << none << "-" << ":5" << "" << "silent" << "no" << "" << "x"
                                               << "the X server on DISPLAY=:5";
-        QTest::newRow("both silent") << none << "-" << ":5" << "wayland-0" << "silent" << "silent" << "" << "x wayland"
-                                     << "the X server on DISPLAY=:5 and the Wayland compositor on WAYLAND_DISPLAY=wayland-0";
         QTest::newRow("Wayland silent, no X") << none << "-" << "-" << "wayland-0" << "no" << "silent" << "" << "wayland"
                                               << "the Wayland compositor on WAYLAND_DISPLAY=wayland-0";
         QTest::newRow("wayland-0 silent, where Qt would look") << none << "-" << "-" << "-" << "no" << "silent" << ""
                                                                << "wayland"
                                                                << "the Wayland compositor on wayland-0 (WAYLAND_DISPLAY is not set)";
-        QTest::newRow("-display silent") << QStringList{"milta100m", "-display", ":93"} << "-" << "-" << "" << "silent"
-                                         << "no" << "" << "x" << "the X server on -display :93";
         // The player's choice, its displays asked as Qt would come to them.
         QTest::newRow("player's variable wins") << none << "wayland" << ":0" << "wayland-0" << "yes" << "yes" << ""
                                                 << "wayland" << "";
@@ -73,11 +69,6 @@ private slots:
                                                    << ":0" << "-" << "yes" << "yes" << "" << "" << "";
         QTest::newRow("-platform without a name is no choice")
             << QStringList{"milta100m", "-platform"} << "-" << ":0" << "-" << "yes" << "yes" << "xcb" << "x" << "";
-        QTest::newRow("player's xcb, X silent") << none << "xcb" << ":93" << "-" << "silent" << "yes" << "" << "x"
-                                                << "the X server on DISPLAY=:93";
-        QTest::newRow("player's -platform wayland, compositor silent")
-            << QStringList{"milta100m", "-platform", "wayland"} << "-" << ":0" << "wl" << "yes" << "silent" << ""
-            << "wayland" << "the Wayland compositor on WAYLAND_DISPLAY=wl";
         QTest::newRow("player's list, Wayland absent: Qt takes X") << none << "wayland;xcb" << ":0" << "-" << "yes"
                                                                   << "no" << "" << "wayland x" << "";
         QTest::newRow("player's list, Wayland silent") << none << "wayland;xcb" << ":0" << "wl" << "yes" << "silent"
