@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 # Everything comes from Debian's packages.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libfluidsynth-dev libasound2-dev
-                libxcb1-dev libwayland-dev timgm6mb-soundfont fonts-ipafont-gothic python3)
+                libxcb1-dev libwayland-dev libicu-dev timgm6mb-soundfont fonts-ipafont-gothic python3)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-file-utils appstream dpkg-dev
                dbus-daemon dbus-bin fcitx5 fcitx5-mozc fcitx5-frontend-qt6 at-spi2-core python3-pyatspi lintian

@@ -4,9 +4,15 @@
 #include <xcb/xcb.h>
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -59,40 +65,98 @@ const wl_callback_listener doneListener = {onDone};
 
 // Waits until the compositor has answered every request so far, but not
 // past the deadline: a compositor that stopped answering must not stop the
-// game's start.
-bool roundTrip(wl_display *display, Clock::time_point deadline)
+// game's start. Silent where the deadline passed, absent where the
+// connection failed.
+DisplayAnswer roundTrip(wl_display *display, Clock::time_point deadline)
 {
     bool done = false;
     wl_callback *callback = wl_display_sync(display);
     wl_callback_add_listener(callback, &doneListener, &done);
-    bool failed = false;
-    while (!done && !failed) {
+    DisplayAnswer answer = DisplayAnswer::Answers;
+    while (!done && answer == DisplayAnswer::Answers) {
         while (wl_display_prepare_read(display) != 0)
             wl_display_dispatch_pending(display);
         wl_display_flush(display);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd readable{wl_display_get_fd(display), POLLIN, 0};
-        if (left.count() <= 0 || poll(&readable, 1, int(left.count())) <= 0) {
+        const int ready = left.count() > 0 ? poll(&readable, 1, int(left.count())) : 0;
+        if (ready <= 0) {
             wl_display_cancel_read(display);
-            failed = true;
-        } else {
-            failed = wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0;
+            if (ready < 0 && errno == EINTR)
+                continue;
+            answer = ready == 0 ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+        } else if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0) {
+            answer = DisplayAnswer::Absent;
         }
     }
     wl_callback_destroy(callback);
-    return done;
+    return answer;
+}
+
+// libwayland's socket for a display name: an absolute path as it is, else in
+// XDG_RUNTIME_DIR; wayland-0 without a name. Empty where there is none.
+std::string socketPath(const char *waylandDisplay)
+{
+    const std::string name = waylandDisplay && *waylandDisplay ? waylandDisplay : "wayland-0";
+    if (name.front() == '/')
+        return name;
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime ? std::string(runtime) + '/' + name : std::string();
+}
+
+// Connects as wl_display_connect() does, but not past the deadline: connect()
+// waits for ever on a socket whose listen backlog is full. Null where it did
+// not connect, `answer` saying why; also where the compositor handed this
+// process a connection of its own (WAYLAND_SOCKET), which is left for Qt.
+wl_display *connectWithin(const char *waylandDisplay, Clock::time_point deadline, DisplayAnswer &answer)
+{
+    answer = DisplayAnswer::Absent;
+    if (std::getenv("WAYLAND_SOCKET")) {
+        answer = DisplayAnswer::Answers;
+        return nullptr;
+    }
+    const std::string path = socketPath(waylandDisplay);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return nullptr;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return nullptr;
+    // A blocking connect() on a local socket waits no longer than the send
+    // timeout.
+    const auto left = std::max(std::chrono::microseconds(1),
+                               std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()));
+    const timeval timeout{time_t(left.count() / 1000000), suseconds_t(left.count() % 1000000)};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    int result;
+    do
+        result = connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    while (result != 0 && errno == EINTR && Clock::now() < deadline);
+    if (result != 0) {
+        if (errno == EAGAIN || errno == EINPROGRESS || errno == EINTR)
+            answer = DisplayAnswer::Silent;
+        close(fd);
+        return nullptr;
+    }
+    const timeval none{};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &none, sizeof none);
+    return wl_display_connect_to_fd(fd);
 }
 
 int largestOutputScale(Clock::time_point deadline)
 {
-    wl_display *display = wl_display_connect(nullptr);
+    DisplayAnswer answer;
+    wl_display *display = connectWithin(std::getenv("WAYLAND_DISPLAY"), deadline, answer);
     if (!display)
         return 1;
     Outputs outputs;
     wl_registry *registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, &outputs);
     // The globals first, then what the outputs tell on binding.
-    const bool answered = roundTrip(display, deadline) && roundTrip(display, deadline);
+    const bool answered = roundTrip(display, deadline) == DisplayAnswer::Answers
+                          && roundTrip(display, deadline) == DisplayAnswer::Answers;
     for (wl_output *output : outputs.bound)
         wl_output_destroy(output);
     wl_registry_destroy(registry);
@@ -128,4 +192,16 @@ double xProgramScale(const char *display)
 DesktopScales askDesktopScales(const char *display, std::chrono::milliseconds deadline)
 {
     return {double(largestOutputScale(Clock::now() + deadline)), xProgramScale(display)};
+}
+
+DisplayAnswer probeWaylandCompositor(const char *waylandDisplay, std::chrono::milliseconds deadline)
+{
+    const Clock::time_point end = Clock::now() + deadline;
+    DisplayAnswer answer;
+    wl_display *display = connectWithin(waylandDisplay, end, answer);
+    if (!display)
+        return answer;
+    answer = roundTrip(display, end);
+    wl_display_disconnect(display);
+    return answer;
 }

@@ -40,6 +40,14 @@ int Game::run()
     m_raceWindow->show();
     const int exitCode = QApplication::exec();
 
+    // The windows go at once. The ranking's last save may wait a few seconds
+    // for another copy's lock; if it still fails, the error box says so
+    // before the program ends.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->hide();
+    QGuiApplication::sync();
+    guarded([this] { m_raceWindow->saveRankingBeforeExit(); });
+
     m_versionWindow.reset();
     m_rankingWindow.reset();
     m_raceWindow.reset();

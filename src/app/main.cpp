@@ -8,7 +8,8 @@ int main(int argc, char **argv)
 {
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
-    choosePlatformForGame(argc, argv);
+    if (!choosePlatformForGame(argc, argv))
+        return 1;
     // Whole-pixel scaling keeps the pixel art crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     // The menu entry's name, which the desktop knows the game by on Wayland;

@@ -6,8 +6,11 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <thread>
@@ -21,14 +24,15 @@ bool isSet(const char *variable)
     return variable && *variable;
 }
 
-// The -platform option as Qt reads it: "-platform NAME" or "--platform NAME".
-bool hasPlatformOption(const std::vector<std::string> &arguments)
+// The -platform option as Qt reads it: "-platform NAME" or "--platform NAME";
+// null where there is none.
+const char *platformOption(const std::vector<std::string> &arguments)
 {
     for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
         if (arguments[i] == "-platform" || arguments[i] == "--platform")
-            return true;
+            return arguments[i + 1].c_str();
     }
-    return false;
+    return nullptr;
 }
 
 // Qt's -display option, as its X11 plugin reads it: "-display NAME" or
@@ -53,18 +57,59 @@ std::string scaleText(double scale)
 
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DisplayAnswer(const char *display)> &xServer,
+                              const std::function<DisplayAnswer(const char *waylandDisplay)> &waylandCompositor,
                               const std::function<DesktopScales(const char *display)> &desktopScales)
 {
-    if (hasPlatformOption(arguments))
-        return {"", "the player's -platform option"};
-    if (isSet(qpaPlatform))
-        return {"", "the player's QT_QPA_PLATFORM=" + std::string(qpaPlatform)};
-    if (const char *option = displayOption(arguments))
+    const char *option = displayOption(arguments);
+    if (option)
         display = option;
+    if (!isSet(waylandDisplay))
+        waylandDisplay = nullptr;
+    const std::string xServerName =
+        "the X server on " + std::string(option ? "-display " : "DISPLAY=") + (display ? display : "");
+    const std::string compositorName =
+        waylandDisplay ? "the Wayland compositor on WAYLAND_DISPLAY=" + std::string(waylandDisplay)
+                       : std::string("the Wayland compositor on wayland-0 (WAYLAND_DISPLAY is not set)");
+
+    std::string players, reason;
+    if (const char *platform = platformOption(arguments)) {
+        players = platform;
+        reason = "the player's -platform option";
+    } else if (isSet(qpaPlatform)) {
+        players = qpaPlatform;
+        reason = "the player's QT_QPA_PLATFORM=" + players;
+    }
+    if (!reason.empty()) {
+        // Qt tries the plugins named, "wayland;xcb", in turn and takes the
+        // first that connects; one that needs no display ends the list.
+        for (std::size_t start = 0; start <= players.size();) {
+            const std::size_t end = std::min(players.find(';', start), players.size());
+            const std::string name = players.substr(start, end - start);
+            start = end + 1;
+            const std::string plugin = name.substr(0, name.find(':'));
+            DisplayAnswer answer;
+            if (plugin == "xcb" && isSet(display))
+                answer = xServer(display);
+            else if (plugin == "xcb")
+                continue;
+            else if (plugin.starts_with("wayland"))
+                answer = waylandCompositor(waylandDisplay);
+            else
+                break;
+            if (answer == DisplayAnswer::Silent)
+                return {"", reason, plugin == "xcb" ? xServerName : compositorName};
+            if (answer == DisplayAnswer::Answers)
+                break;
+        }
+        return {"", reason};
+    }
+
     std::string noX = "DISPLAY is not set";
+    DisplayAnswer x = DisplayAnswer::Absent;
     if (isSet(display)) {
-        if (xServerAnswers(display)) {
+        x = xServer(display);
+        if (x == DisplayAnswer::Answers) {
             const std::string onX = "an X server answers on DISPLAY=" + std::string(display);
             if (isSet(waylandDisplay)) {
                 // X windows would be scaled up, blurred (or, where the
@@ -81,39 +126,52 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
         }
         noX = "no X server answers on DISPLAY=" + std::string(display);
     }
-    if (isSet(waylandDisplay))
-        return {"wayland", noX + ", a Wayland compositor is on WAYLAND_DISPLAY=" + waylandDisplay};
-    return {"", noX + ", WAYLAND_DISPLAY is not set"};
+    std::string silent = x == DisplayAnswer::Silent ? xServerName : "";
+    if (waylandDisplay) {
+        const DisplayAnswer wayland = waylandCompositor(waylandDisplay);
+        if (wayland == DisplayAnswer::Answers)
+            return {"wayland", noX + ", a Wayland compositor is on WAYLAND_DISPLAY=" + waylandDisplay};
+        if (wayland == DisplayAnswer::Silent)
+            silent += (silent.empty() ? "" : " and ") + compositorName;
+        return {"", noX + ", no Wayland compositor answers on WAYLAND_DISPLAY=" + waylandDisplay, silent};
+    }
+    // Left to Qt, which may look for a compositor on wayland-0.
+    if (silent.empty() && waylandCompositor(nullptr) == DisplayAnswer::Silent)
+        silent = compositorName;
+    return {"", noX + ", WAYLAND_DISPLAY is not set", silent};
 }
 
-bool xServerAnswers(const char *display, std::chrono::milliseconds deadline)
+DisplayAnswer probeXServer(const char *display, std::chrono::milliseconds deadline)
 {
     // xcb_connect() waits as long as the server takes to answer.
-    auto answer = std::make_shared<std::promise<bool>>();
-    std::future<bool> answered = answer->get_future();
+    auto answer = std::make_shared<std::promise<DisplayAnswer>>();
+    std::future<DisplayAnswer> answered = answer->get_future();
     std::thread([answer, display = std::string(display)] {
         xcb_connection_t *connection = xcb_connect(display.c_str(), nullptr);
-        answer->set_value(xcb_connection_has_error(connection) == 0);
+        answer->set_value(xcb_connection_has_error(connection) == 0 ? DisplayAnswer::Answers : DisplayAnswer::Absent);
         xcb_disconnect(connection);
     }).detach();
-    return answered.wait_for(deadline) == std::future_status::ready && answered.get();
+    return answered.wait_for(deadline) == std::future_status::ready ? answered.get() : DisplayAnswer::Silent;
 }
 
-void choosePlatformForGame(int argc, char **argv)
+bool choosePlatformForGame(int argc, char **argv)
 {
-    const PlatformChoice choice = choosePlatform(std::vector<std::string>(argv, argv + argc),
-                                                 std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                                                 std::getenv("WAYLAND_DISPLAY"),
-                                                 [](const char *display) {
-                                                     return xServerAnswers(display, std::chrono::seconds(1));
-                                                 },
-                                                 [](const char *display) {
-                                                     return askDesktopScales(display, std::chrono::seconds(1));
-                                                 });
+    constexpr std::chrono::seconds deadline(1);
+    const PlatformChoice choice = choosePlatform(
+        std::vector<std::string>(argv, argv + argc), std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+        std::getenv("WAYLAND_DISPLAY"), [&](const char *display) { return probeXServer(display, deadline); },
+        [&](const char *waylandDisplay) { return probeWaylandCompositor(waylandDisplay, deadline); },
+        [&](const char *display) { return askDesktopScales(display, deadline); });
+    if (!choice.silent.empty()) {
+        std::fprintf(stderr, "%s: no window can open: %s did not answer within a second\n",
+                     std::filesystem::path(argv[0]).filename().c_str(), choice.silent.c_str());
+        return false;
+    }
     if (!choice.platform.empty())
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",
            choice.platform.empty() ? "left to Qt" : choice.platform.c_str(), choice.reason.c_str());
+    return true;
 }
 
 double xftDpi(std::string_view resources)

@@ -13,11 +13,21 @@
 // compositor draws at a larger scale than X programs are told to (KWin's
 // default at scale 2: it then scales X windows up, blurred). The player's own
 // choice comes first: Qt's -platform option or QT_QPA_PLATFORM.
+//
+// A display server that takes the connection and never answers would hold
+// Qt's own connection, and the start, for ever: where Qt would come to one,
+// the game does not start but names it.
 struct PlatformChoice
 {
     std::string platform; // the Qt platform plugin to load; empty: as Qt chooses
     std::string reason;   // for the log, in a few words
+    std::string silent;   // not empty: the displays that took the connection and did not answer
 };
+
+// What a display server did with the game's probe: answered it; was not
+// there (nothing listens, or it refused the client); or said nothing before
+// the deadline, as a server that hangs does.
+enum class DisplayAnswer { Answers, Absent, Silent };
 
 // How the desktop draws: the largest scale of the Wayland compositor's
 // outputs, and the scale X programs are told to draw at (Xft.dpi / 96).
@@ -28,11 +38,14 @@ struct DesktopScales
 };
 
 // The environment's values are null where a variable is not set; the X
-// server and the desktop's scales are asked only when the rule comes to them,
-// on the display Qt would open: the -display option's, else DISPLAY.
+// server, the Wayland compositor and the desktop's scales are asked only when
+// the rule comes to them, on the displays Qt would open: the -display
+// option's, else DISPLAY; WAYLAND_DISPLAY, else (the compositor asked with
+// null) wayland-0, where Qt looks without it.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
-                              const std::function<bool(const char *display)> &xServerAnswers,
+                              const std::function<DisplayAnswer(const char *display)> &xServer,
+                              const std::function<DisplayAnswer(const char *waylandDisplay)> &waylandCompositor,
                               const std::function<DesktopScales(const char *display)> &desktopScales);
 
 // The Xft.dpi of X resources as the RESOURCE_MANAGER property holds them
@@ -40,12 +53,12 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
 double xftDpi(std::string_view resources);
 
 // Whether an X server on `display` lets a client connect within the
-// deadline. One that accepts the connection and says nothing, as an X server
-// that hangs does, counts as none; the attempt is left waiting on a thread
-// of its own.
-bool xServerAnswers(const char *display, std::chrono::milliseconds deadline);
+// deadline. One that says nothing in time is left waiting on a thread of its
+// own.
+DisplayAnswer probeXServer(const char *display, std::chrono::milliseconds deadline);
 
 // Makes the choice for this process before the QApplication exists, giving
-// the X server a second to answer, and logs it in the category milta100m.platform
-// (off by default).
-void choosePlatformForGame(int argc, char **argv);
+// each display a second to answer, and logs it in the category
+// milta100m.platform (off by default). False where the game must not start:
+// it has said on standard error which display did not answer.
+bool choosePlatformForGame(int argc, char **argv);

@@ -3,7 +3,13 @@
 #include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <unordered_map>
 #include <utility>
+
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include "core/exception.h"
 
@@ -56,7 +62,78 @@ std::optional<std::string> convertAll(const char *to, const char *from, std::str
     return out;
 }
 
+// Unicode's canonical decomposition (NFD) of a UTF-8 text; the text itself
+// where ICU cannot give it.
+std::string decomposed(std::string_view utf8)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2 *nfd = icu::Normalizer2::getNFDInstance(status);
+    if (U_FAILURE(status))
+        return std::string(utf8);
+    const icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    const icu::UnicodeString result = nfd->normalize(text, status);
+    if (U_FAILURE(status))
+        return std::string(utf8);
+    std::string out;
+    result.toUTF8String(out);
+    return out;
+}
+
+// Every character of the code page, UTF-8, under its canonical
+// decomposition. Made once, from the code page itself.
+const std::unordered_map<std::string, std::string> &codePageByDecomposition()
+{
+    static const std::unordered_map<std::string, std::string> characters = [] {
+        std::unordered_map<std::string, std::string> byDecomposition;
+        Converter converter("UTF-8", Cp932IconvName);
+        if (!converter.valid())
+            return byDecomposition;
+        const auto add = [&](std::string bytes) {
+            std::string_view in = bytes;
+            std::string character;
+            if (!converter.convert(in, character) || character.empty())
+                return;
+            std::string key = decomposed(character);
+            const auto [entry, added] = byDecomposition.try_emplace(key, character);
+            if (!added && character == key)
+                entry->second = character;
+        };
+        for (int byte = 0; byte <= 0xFF; ++byte) {
+            if (!isCp932LeadByte(static_cast<unsigned char>(byte)))
+                add(std::string(1, char(byte)));
+        }
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isCp932LeadByte(static_cast<unsigned char>(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail)
+                add({char(lead), char(trail)});
+        }
+        return byDecomposition;
+    }();
+    return characters;
+}
+
 } // namespace
+
+std::optional<std::string> cp932CanonicalEquivalent(std::string_view utf8)
+{
+    const auto &characters = codePageByDecomposition();
+    const auto found = characters.find(decomposed(utf8));
+    if (found == characters.end())
+        return std::nullopt;
+    return found->second;
+}
+
+bool isCombiningMark(std::string_view character)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(character.data());
+    const int32_t length = static_cast<int32_t>(character.size());
+    int32_t offset = 0;
+    UChar32 codePoint;
+    U8_NEXT(bytes, offset, length, codePoint);
+    return codePoint >= 0 && u_getCombiningClass(codePoint) != 0;
+}
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8)
 {

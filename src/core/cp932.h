@@ -32,6 +32,21 @@ std::optional<std::string> cp932ToUtf8(std::string_view bytes);
 // written as "\") is not one of them.
 std::string_view cp932ReadBackForm(std::string_view character);
 
+// The character of code page 932 that a text is canonically equivalent to in
+// Unicode, UTF-8: "が" for "か" and the combining voiced sound mark U+3099,
+// the angstrom sign U+212B (81 F0) for "A" and the combining ring U+030A or for
+// the letter U+00C5, "豈" U+8C48 for the compatibility ideograph U+F900, U+FA15
+// (FA 5B) for the unified U+51DE. A character the code page holds is its own.
+// Where two of the code page's characters are equivalent (朗 U+6717 and its
+// variant U+F929 both decompose to U+6717), the one that is its own
+// decomposition. Nothing where the code page holds none.
+std::optional<std::string> cp932CanonicalEquivalent(std::string_view utf8);
+
+// Whether a character (UTF-8) is a combining mark, which belongs to the
+// character before it: a canonical combining class other than 0 (U+3099,
+// U+0301, ...).
+bool isCombiningMark(std::string_view character);
+
 // For showing bytes that may be damaged (a hand-edited ranking file): each
 // byte that does not start a valid character becomes U+FFFD. Never written back.
 std::string cp932ToUtf8ForDisplay(std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "core/cp932.h"
 
@@ -54,6 +55,34 @@ std::size_t commonSuffix(std::string_view a, std::string_view b)
     return n;
 }
 
+// The length of the piece at the start of text that is kept or left out as
+// one: a character with the combining marks after it.
+std::size_t pieceLength(std::string_view text)
+{
+    std::size_t length = characterLength(text);
+    while (length < text.size()) {
+        const std::string_view next = text.substr(length);
+        const std::size_t nextLength = characterLength(next);
+        if (!isCombiningMark(next.substr(0, nextLength)))
+            break;
+        length += nextLength;
+    }
+    return length;
+}
+
+// What the ranking keeps of a piece as it was typed: the piece itself where
+// code page 932 holds it (a look-alike in the form it reads back as); else
+// the code page's character that Unicode takes for the same (か and a
+// voicing mark: が); else nothing.
+std::optional<std::string> storedForm(std::string_view piece)
+{
+    const std::string_view shown = cp932ReadBackForm(piece);
+    if (utf8ToCp932(shown))
+        return std::string(shown);
+    std::optional<std::string> equivalent = cp932CanonicalEquivalent(piece);
+    return equivalent && utf8ToCp932(*equivalent) ? equivalent : std::nullopt;
+}
+
 // At most this many characters are named as left out; the hint has one line.
 constexpr std::size_t MostLeftOutNamed = 8;
 
@@ -61,28 +90,42 @@ constexpr std::size_t MostLeftOutNamed = 8;
 void fitInsertion(std::string_view inserted, std::size_t bytesFree, FittedName &fitted)
 {
     std::size_t leftOutNamed = 0;
+    const auto leaveOut = [&](std::string_view character) {
+        if (leftOutNamed < MostLeftOutNamed && fitted.leftOut.find(character) == std::string::npos) {
+            fitted.leftOut += character;
+            ++leftOutNamed;
+        }
+    };
     while (!inserted.empty()) {
-        const std::string_view character = inserted.substr(0, characterLength(inserted));
-        inserted.remove_prefix(character.size());
+        const std::string_view piece = inserted.substr(0, pieceLength(inserted));
+        inserted.remove_prefix(piece.size());
         // A one-line box takes the first line of a pasted text.
-        if (character == "\r" || character == "\n" || character == std::string_view("\0", 1))
+        const char first = piece.front();
+        if (first == '\r' || first == '\n' || first == '\0')
             return;
-        const std::string_view shown = cp932ReadBackForm(character);
-        const std::optional<std::string> bytes = utf8ToCp932(shown);
-        if (!bytes) {
-            if (leftOutNamed < MostLeftOutNamed
-                && fitted.leftOut.find(character) == std::string::npos) {
-                fitted.leftOut += character;
-                ++leftOutNamed;
+        // The longest start of the piece that the ranking can keep; the marks
+        // after it are left out.
+        std::size_t kept = piece.size();
+        std::optional<std::string> form;
+        while (kept > 0 && !(form = storedForm(piece.substr(0, kept)))) {
+            do
+                --kept;
+            while (kept > 0 && isContinuationByte(piece[kept]));
+        }
+        if (form) {
+            const std::size_t size = utf8ToCp932(*form)->size();
+            if (size > bytesFree) {
+                fitted.cutAtLimit = true;
+                return;
             }
-            continue;
+            bytesFree -= size;
+            fitted.name += *form;
         }
-        if (bytes->size() > bytesFree) {
-            fitted.cutAtLimit = true;
-            return;
+        for (std::string_view rest = piece.substr(kept); !rest.empty();) {
+            const std::size_t length = characterLength(rest);
+            leaveOut(rest.substr(0, length));
+            rest.remove_prefix(length);
         }
-        bytesFree -= bytes->size();
-        fitted.name += shown;
     }
 }
 
@@ -108,6 +151,14 @@ FittedName fitRankingNameChange(std::string_view before, std::string_view after,
     }
     while (start > 0 && start < after.size() && isContinuationByte(after[start]))
         --start;
+    // A combining mark put in after a character joins it: the two are kept
+    // or left out as one.
+    while (start > 0 && start < after.size()
+           && isCombiningMark(after.substr(start, characterLength(after.substr(start))))) {
+        do
+            --start;
+        while (start > 0 && isContinuationByte(after[start]));
+    }
 
     std::string_view head = after.substr(0, start);
     std::string_view inserted = after.substr(start, cursor - start);

@@ -24,10 +24,13 @@ bool isStorableRankingName(std::string_view utf8);
 
 // A change to the name box, fitted as the platform's own edit box takes what
 // is typed, pasted or committed by an input method: what the name held before
-// stays; of what the change put in, each character is kept in the form the
-// ranking will show ("〜" becomes "～"), one that code page 932 cannot hold is
-// left out, a line break ends it, and it ends before the first character that
-// would take the name past RankingNameMaxBytes. Whole characters only.
+// stays; of what the change put in, each character is kept as typed where
+// code page 932 holds it, in the form the ranking will show ("〜" becomes
+// "～"); a character with combining marks that the code page holds only
+// composed is kept as the code page's character (か and U+3099 as が); what
+// the code page cannot hold is left out, a line break ends it, and it ends
+// before the first character that would take the name past
+// RankingNameMaxBytes. Whole characters only.
 struct FittedName
 {
     std::string name;        // UTF-8, storable

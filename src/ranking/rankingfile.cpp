@@ -64,8 +64,8 @@ private:
 class FolderLock
 {
 public:
-    FolderLock(const QString &path, int kind)
-        : m_folder(::open(QFile::encodeName(QFileInfo(path).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    FolderLock(const QString &folder, int kind)
+        : m_folder(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
         // Without the folder the file's own calls fail and say so.
         if (m_folder.get() < 0)
@@ -200,6 +200,29 @@ QString linkTarget(const QString &path)
     return info.isSymLink() ? path : info.filePath();
 }
 
+// The folder whose lock the copies of the game take for a ranking: the one
+// that holds the file itself, however each copy reaches it. Two play folders
+// whose rank.mlt link to one file share a lock that way.
+QString lockedFolder(const QString &path)
+{
+    return QFileInfo(linkTarget(path)).path();
+}
+
+// Whether the ranking at `target` may be written: a file this process may
+// write, or none yet (the write then tells). A read-only ranking stays as it
+// is. Opened to ask, as the system checks this process's writes.
+bool mayWrite(const QString &target)
+{
+    const QByteArray name = QFile::encodeName(target);
+    struct stat status;
+    if (::stat(name.constData(), &status) != 0)
+        return true;
+    if (!S_ISREG(status.st_mode))
+        return false;
+    const Descriptor file(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    return file.get() >= 0;
+}
+
 // The hidden name a new file has while it is written beside `target`:
 // ".rank.mlt.Xy3k9Q.saving". Only a copy holding the folder's exclusive lock
 // writes one, so one found while holding the lock was left by a kill.
@@ -271,9 +294,6 @@ bool writeWhole(const QString &path, const QByteArray &bytes)
     const QByteArray targetName = QFile::encodeName(target);
     struct stat old;
     const bool exists = ::stat(targetName.constData(), &old) == 0;
-    // A read-only ranking stays as it is.
-    if (exists && (!S_ISREG(old.st_mode) || access(targetName.constData(), W_OK) != 0))
-        return false;
 
     const std::optional<QByteArray> temporary = writeTemporary(target, bytes, exists ? &old : nullptr);
     if (temporary && std::rename(temporary->constData(), targetName.constData()) == 0)
@@ -303,12 +323,10 @@ bool writeNew(const QString &path, const QByteArray &bytes)
 
 RankingFile::RankingFile(const QString &path) : m_path(path) {}
 
+// Beside the file itself, where saves write them, under that folder's lock.
 void RankingFile::removeTemporaries() const
 {
-    removeTemporariesFor(m_path);
-    const QString target = linkTarget(m_path);
-    if (target != m_path)
-        removeTemporariesFor(target);
+    removeTemporariesFor(linkTarget(m_path));
 }
 
 void RankingFile::load(RankingLines &table)
@@ -316,7 +334,7 @@ void RankingFile::load(RankingLines &table)
     m_known.reset();
     // A copy saving just now is not waited for: a save replaces the file
     // whole, and each one compares what it finds under the lock.
-    const FolderLock lock(m_path, LOCK_SH);
+    const FolderLock lock(lockedFolder(m_path), LOCK_SH);
     if (lock.held())
         removeTemporaries();
     const Stored stored = readStored(m_path);
@@ -328,7 +346,7 @@ void RankingFile::load(RankingLines &table)
 
 void RankingFile::refresh(RankingLines &table, const Redo &redo)
 {
-    const FolderLock lock(m_path, LOCK_SH);
+    const FolderLock lock(lockedFolder(m_path), LOCK_SH);
     if (lock.busy())
         return;
     const Stored stored = readStored(m_path);
@@ -343,7 +361,7 @@ void RankingFile::refresh(RankingLines &table, const Redo &redo)
 
 RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, WhenLocked whenLocked)
 {
-    const FolderLock lock(m_path, LOCK_EX);
+    const FolderLock lock(lockedFolder(m_path), LOCK_EX);
     if (lock.busy()) {
         if (whenLocked == WhenLocked::TryLater)
             return Saved::LockBusy;
@@ -371,6 +389,9 @@ RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, When
     // The next start would refuse the file, so the old one stays.
     if (text.size() > RankingTextLimit)
         throw EOutOfCapacity("ランキングが大きすぎるため ファイル " + fileName(m_path) + " に保存できません");
+    // A save that cannot happen makes no copy of the file it would replace.
+    if (!mayWrite(linkTarget(m_path)))
+        cannotCreate(m_path);
     if (unloadable) {
         const QString backup = freeBackupName();
         if (!keepAsBackup(backup)) {
@@ -403,11 +424,23 @@ QString RankingFile::freeBackupName() const
     return name;
 }
 
+// A copy of the file at `backup`, unless an earlier copy holds the same bytes
+// (a save after it failed): the file is kept once however often it is saved.
 bool RankingFile::keepAsBackup(const QString &backup) const
 {
     QFile old(m_path);
     if (!old.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = old.readAll();
-    return old.error() == QFileDevice::NoError && writeNew(backup, bytes);
+    if (old.error() != QFileDevice::NoError)
+        return false;
+    for (int n = 1;; ++n) {
+        const QString earlier = n == 1 ? m_path + QStringLiteral(".bak") : m_path + QStringLiteral(".%1.bak").arg(n);
+        if (earlier == backup)
+            break;
+        QFile copy(earlier);
+        if (copy.size() == bytes.size() && copy.open(QIODevice::ReadOnly) && copy.readAll() == bytes)
+            return true;
+    }
+    return writeNew(backup, bytes);
 }

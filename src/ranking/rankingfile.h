@@ -57,10 +57,16 @@ public:
     // RankingTextLimit) is not written: EOutOfCapacity
     // "ランキングが大きすぎるため ファイル rank.mlt に保存できません".
     // A file that exists but cannot be loaded is first copied to
-    // "rank.mlt.bak", or "rank.mlt.2.bak" and so on when that exists; while
-    // the copy cannot be made, nothing is written: the first such save of a
-    // run raises EFCreateError saying why and what to do, later ones keep the
-    // ranking in memory without a word.
+    // "rank.mlt.bak", or "rank.mlt.2.bak" and so on when that exists, unless
+    // an earlier copy holds the same bytes; a file this process may not
+    // write is not copied, the save fails first. While the copy cannot be
+    // made, nothing is written: the first such save of a run raises
+    // EFCreateError saying why and what to do, later ones keep the ranking in
+    // memory without a word.
+    //
+    // The lock is the folder's that holds the file itself, and so are the
+    // temporary files: a rank.mlt that links to a file elsewhere shares both
+    // with every copy that reaches that file.
     Saved save(RankingLines &table, const Redo &redo, WhenLocked whenLocked = WhenLocked::Fail);
 
 private:

@@ -4,8 +4,6 @@
 
 #include <thread>
 
-#include "core/exception.h"
-
 namespace {
 
 // Another copy holds the lock for a few milliseconds at a time.
@@ -31,19 +29,22 @@ SharedRanking::SharedRanking(Guard guard, const QString &path, std::chrono::mill
     });
 }
 
-SharedRanking::~SharedRanking()
+void SharedRanking::saveBeforeExit()
 {
+    m_retry.stop();
     if (m_unsaved.empty())
         return;
     const QDeadlineTimer giveUp(m_lockWait);
-    try {
-        while (m_file.save(m_lines, [this](RankingLines &theirs) { reenterUnsaved(theirs); },
-                           RankingFile::WhenLocked::TryLater)
-                   == RankingFile::Saved::LockBusy
-               && !giveUp.hasExpired())
-            std::this_thread::sleep_for(RetryInterval);
-    } catch (const Exception &) {
-        // Nobody is left to tell.
+    const auto redo = [this](RankingLines &theirs) { reenterUnsaved(theirs); };
+    for (;;) {
+        const auto whenLocked = giveUp.hasExpired() ? RankingFile::WhenLocked::Fail : RankingFile::WhenLocked::TryLater;
+        const RankingFile::Saved saved = m_file.save(m_lines, redo, whenLocked);
+        if (saved == RankingFile::Saved::Written)
+            m_unsaved.clear();
+        if (saved != RankingFile::Saved::LockBusy)
+            return;
+        // No window is left to freeze.
+        std::this_thread::sleep_for(RetryInterval);
     }
 }
 

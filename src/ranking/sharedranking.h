@@ -34,10 +34,6 @@ public:
 
     explicit SharedRanking(Guard guard, const QString &path = QStringLiteral("rank.mlt"),
                            std::chrono::milliseconds lockWait = DefaultLockWait);
-    // Entries not saved yet get one last save, which waits for the lock as
-    // long as a save would have: the windows are gone by now. Its errors go
-    // unsaid.
-    ~SharedRanking() override;
 
     const RankingLines &lines() const { return m_lines; }
 
@@ -51,6 +47,13 @@ public:
 
     // Every entry this copy made is in the file.
     bool allSaved() const { return m_unsaved.empty(); }
+
+    // As the program ends, its windows gone: entries not saved yet get one
+    // last save, which waits for another copy's lock as long as a save
+    // would have. Raises the save's error, EFCreateError where the lock
+    // stayed taken, for the player to hear that a race was not saved. Nothing
+    // is tried after it.
+    void saveBeforeExit();
 
 private:
     void save(const RaceState &race);

@@ -24,11 +24,11 @@ RankingNameValidator::RankingNameValidator(const QString &name, QObject *parent)
 
 namespace {
 
-// The box's text as the ranking takes it, the cursor moved along: composed,
-// so that a kana and its voicing mark pasted apart (か and U+3099) are one
-// kana again, and with U+FFFD for the half of a surrogate pair that the box
+// The box's text with U+FFFD for the half of a surrogate pair that the box
 // cut off a long paste, a character left out like any the code page lacks.
-void composeForTheRanking(QString &text, int &pos)
+// Nothing else changes here: the name rules keep each character the code
+// page holds as typed, and compose only what it cannot hold (か and U+3099).
+void mendCutPairs(QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
@@ -36,10 +36,6 @@ void composeForTheRanking(QString &text, int &pos)
         else if (text[i].isSurrogate())
             text[i] = QChar::ReplacementCharacter;
     }
-    pos = std::clamp(pos, 0, int(text.size()));
-    const int composedPos = int(text.first(pos).normalized(QString::NormalizationForm_C).size());
-    text = text.normalized(QString::NormalizationForm_C);
-    pos = std::min(composedPos, int(text.size()));
 }
 
 } // namespace
@@ -51,8 +47,8 @@ QValidator::State RankingNameValidator::validate(QString &input, int &pos) const
     State state = Invalid;
     guarded([&] {
         QString text = input;
-        int cursor = pos;
-        composeForTheRanking(text, cursor);
+        mendCutPairs(text);
+        int cursor = std::clamp(pos, 0, int(text.size()));
         if (text == input && isStorableRankingName(text.toStdString())) {
             m_name = input;
             state = Acceptable;

@@ -242,6 +242,11 @@ void RaceWindow::loadRanking()
     m_ranking.load();
 }
 
+void RaceWindow::saveRankingBeforeExit()
+{
+    m_ranking.saveBeforeExit();
+}
+
 // The red pad: the first move of a race starts it; then every move that
 // comes after the blue pad is half a stride.
 void RaceWindow::onRedPadMoved()

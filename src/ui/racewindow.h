@@ -40,6 +40,9 @@ public:
     // Start-up: the ranking file replaces the built-in ranking. Raises the
     // file's errors; the built-in ranking then stays.
     void loadRanking();
+    // As the program ends, the windows gone: the ranking's entries not saved
+    // yet get their last save. Raises its error.
+    void saveRankingBeforeExit();
 
     void onRedPadMoved();
     void onBluePadMoved();

@@ -1,9 +1,13 @@
+#include "app/desktopscales.h"
 #include "app/platformchoice.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -15,31 +19,65 @@ class TestPlatformChoice : public QObject
 {
     Q_OBJECT
 private slots:
+    // A display's answer in the tables: "yes", "no" (nothing there) or
+    // "silent" (took the connection, said nothing).
+    static DisplayAnswer answerOf(const QString &answer)
+    {
+        return answer == "yes" ? DisplayAnswer::Answers : answer == "silent" ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+    }
+
     void choice_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("qpaPlatform"); // "-" for not set
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("waylandDisplay");
-        QTest::addColumn<bool>("xAnswers");
+        QTest::addColumn<QString>("x");       // how the X server answers
+        QTest::addColumn<QString>("wayland"); // how the compositor answers, on WAYLAND_DISPLAY or wayland-0
         QTest::addColumn<QString>("platform");
-        QTest::addColumn<bool>("xAsked");
+        QTest::addColumn<QString>("asked");   // "x", "wayland", both or neither
+        QTest::addColumn<QString>("silent");  // what the game names instead of starting
         const QStringList none{"milta100m"};
-        QTest::newRow("X server answers") << none << "-" << ":0" << "wayland-0" << true << "xcb" << true;
-        QTest::newRow("X server silent: Wayland") << none << "-" << ":0" << "wayland-0" << false << "wayland" << true;
-        QTest::newRow("no DISPLAY: Wayland, X not asked") << none << "-" << "-" << "wayland-0" << true << "wayland"
-                                                          << false;
-        QTest::newRow("empty DISPLAY is none") << none << "-" << "" << "wayland-0" << true << "wayland" << false;
-        QTest::newRow("neither: left to Qt") << none << "-" << "-" << "-" << false << "" << false;
-        QTest::newRow("X silent, no Wayland: left to Qt") << none << "-" << ":5" << "" << false << "" << true;
-        QTest::newRow("player's variable wins") << none << "wayland" << ":0" << "wayland-0" << true << "" << false;
-        QTest::newRow("empty variable is no choice") << none << "" << ":0" << "-" << true << "xcb" << true;
+        QTest::newRow("X server answers") << none << "-" << ":0" << "wayland-0" << "yes" << "yes" << "xcb" << "x" << "";
+        QTest::newRow("X server absent: Wayland") << none << "-" << ":0" << "wayland-0" << "no" << "yes" << "wayland"
+                                                  << "x wayland" << "";
+        QTest::newRow("X server silent: Wayland") << none << "-" << ":0" << "wayland-0" << "silent" << "yes"
+                                                  << "wayland" << "x wayland" << "";
+        QTest::newRow("no DISPLAY: Wayland, X not asked") << none << "-" << "-" << "wayland-0" << "yes" << "yes"
+                                                          << "wayland" << "wayland" << "";
+        QTest::newRow("empty DISPLAY is none") << none << "-" << "" << "wayland-0" << "yes" << "yes" << "wayland"
+                                               << "wayland" << "";
+        QTest::newRow("neither: left to Qt") << none << "-" << "-" << "-" << "no" << "no" << "" << "wayland" << "";
+        QTest::newRow("X absent, no Wayland: left to Qt") << none << "-" << ":5" << "" << "no" << "no" << ""
+                                                          << "x wayland" << "";
+        // Qt would wait for ever on a display that never answers.
+        QTest::newRow("X silent, no Wayland") << none << "-" << ":5" << "" << "silent" << "no" << "" << "x"
+                                              << "the X server on DISPLAY=:5";
+        QTest::newRow("Wayland silent, no X") << none << "-" << "-" << "wayland-0" << "no" << "silent" << "" << "wayland"
+                                              << "the Wayland compositor on WAYLAND_DISPLAY=wayland-0";
+        QTest::newRow("wayland-0 silent, where Qt would look") << none << "-" << "-" << "-" << "no" << "silent" << ""
+                                                               << "wayland"
+                                                               << "the Wayland compositor on wayland-0 (WAYLAND_DISPLAY is not set)";
+        // The player's choice, its displays asked as Qt would come to them.
+        QTest::newRow("player's variable wins") << none << "wayland" << ":0" << "wayland-0" << "yes" << "yes" << ""
+                                                << "wayland" << "";
+        QTest::newRow("empty variable is no choice") << none << "" << ":0" << "-" << "yes" << "yes" << "xcb" << "x"
+                                                     << "";
         QTest::newRow("player's -platform wins") << QStringList{"milta100m", "-platform", "wayland"} << "-" << ":0"
-                                                 << "wayland-0" << true << "" << false;
+                                                 << "wayland-0" << "yes" << "yes" << "" << "wayland" << "";
         QTest::newRow("--platform as Qt reads it") << QStringList{"milta100m", "--platform", "offscreen"} << "-"
-                                                   << ":0" << "-" << true << "" << false;
+                                                   << ":0" << "-" << "yes" << "yes" << "" << "" << "";
         QTest::newRow("-platform without a name is no choice")
-            << QStringList{"milta100m", "-platform"} << "-" << ":0" << "-" << true << "xcb" << true;
+            << QStringList{"milta100m", "-platform"} << "-" << ":0" << "-" << "yes" << "yes" << "xcb" << "x" << "";
+        QTest::newRow("player's list, Wayland absent: Qt takes X") << none << "wayland;xcb" << ":0" << "-" << "yes"
+                                                                  << "no" << "" << "wayland x" << "";
+        QTest::newRow("player's list, Wayland silent") << none << "wayland;xcb" << ":0" << "wl" << "yes" << "silent"
+                                                       << "" << "wayland" << "the Wayland compositor on WAYLAND_DISPLAY=wl";
+        QTest::newRow("player's list, Wayland answers: X not asked") << none << "wayland-egl;xcb:foo" << ":93" << "wl"
+                                                                    << "silent" << "yes" << "" << "wayland" << "";
+        QTest::newRow("player's list, X silent after Wayland absent") << none << "wayland;xcb:foo" << ":93" << "wl"
+                                                                     << "silent" << "no" << "" << "wayland x"
+                                                                     << "the X server on DISPLAY=:93";
     }
     void choice()
     {
@@ -47,28 +85,35 @@ private slots:
         QFETCH(QString, qpaPlatform);
         QFETCH(QString, display);
         QFETCH(QString, waylandDisplay);
-        QFETCH(bool, xAnswers);
+        QFETCH(QString, x);
+        QFETCH(QString, wayland);
         QFETCH(QString, platform);
-        QFETCH(bool, xAsked);
+        QFETCH(QString, asked);
+        QFETCH(QString, silent);
         std::vector<std::string> argumentList;
         for (const QString &argument : arguments)
             argumentList.push_back(argument.toStdString());
         const auto variable = [](const QString &value) -> std::optional<std::string> {
             return value == "-" ? std::nullopt : std::optional(value.toStdString());
         };
-        const std::optional<std::string> qpa = variable(qpaPlatform), x = variable(display),
-                                         wayland = variable(waylandDisplay);
-        bool asked = false;
-        const PlatformChoice choice =
-            choosePlatform(argumentList, qpa ? qpa->c_str() : nullptr, x ? x->c_str() : nullptr,
-                           wayland ? wayland->c_str() : nullptr,
-                           [&](const char *) {
-                               asked = true;
-                               return xAnswers;
-                           },
-                           [](const char *) { return DesktopScales{}; });
+        const std::optional<std::string> qpa = variable(qpaPlatform), xDisplay = variable(display),
+                                         waylandVariable = variable(waylandDisplay);
+        QStringList askedOf;
+        const PlatformChoice choice = choosePlatform(
+            argumentList, qpa ? qpa->c_str() : nullptr, xDisplay ? xDisplay->c_str() : nullptr,
+            waylandVariable ? waylandVariable->c_str() : nullptr,
+            [&](const char *) {
+                askedOf << "x";
+                return answerOf(x);
+            },
+            [&](const char *) {
+                askedOf << "wayland";
+                return answerOf(wayland);
+            },
+            [](const char *) { return DesktopScales{}; });
         QCOMPARE(QString::fromStdString(choice.platform), platform);
-        QCOMPARE(asked, xAsked);
+        QCOMPARE(askedOf.join(' '), asked);
+        QCOMPARE(QString::fromStdString(choice.silent), silent);
         QVERIFY(!choice.reason.empty());
     }
 
@@ -92,8 +137,10 @@ private slots:
         QFETCH(double, compositor);
         QFETCH(double, xPrograms);
         QFETCH(QString, platform);
-        const PlatformChoice choice = choosePlatform({"milta100m"}, nullptr, ":0", "wayland-0", [](const char *) { return true; },
-                                                     [&](const char *) { return DesktopScales{compositor, xPrograms}; });
+        const PlatformChoice choice = choosePlatform(
+            {"milta100m"}, nullptr, ":0", "wayland-0", [](const char *) { return DisplayAnswer::Answers; },
+            [](const char *) { return DisplayAnswer::Answers; },
+            [&](const char *) { return DesktopScales{compositor, xPrograms}; });
         QCOMPARE(QString::fromStdString(choice.platform), platform);
     }
 
@@ -118,7 +165,9 @@ private slots:
         QFETCH(bool, scalesAsked);
         bool asked = false;
         const QByteArray x = display.toUtf8(), wayland = waylandDisplay.toUtf8();
-        choosePlatform({"milta100m"}, nullptr, x.constData(), wayland.constData(), [&](const char *) { return xAnswers; },
+        choosePlatform({"milta100m"}, nullptr, x.constData(), wayland.constData(),
+                       [&](const char *) { return xAnswers ? DisplayAnswer::Answers : DisplayAnswer::Silent; },
+                       [](const char *) { return DisplayAnswer::Answers; },
                        [&](const char *) {
             asked = true;
             return DesktopScales{2, 1};
@@ -171,8 +220,9 @@ private slots:
             choosePlatform(argumentList, nullptr, display == "-" ? nullptr : displayVariable.c_str(), "wayland-0",
                            [&](const char *name) {
                                asked = QString::fromLocal8Bit(name);
-                               return true;
+                               return DisplayAnswer::Answers;
                            },
+                           [](const char *) { return DisplayAnswer::Answers; },
                            [&](const char *name) {
                                scalesAskedOn = QString::fromLocal8Bit(name);
                                return DesktopScales{};
@@ -205,12 +255,52 @@ private slots:
         QVERIFY(listen(listener, 1) == 0);
         fcntl(listener, F_SETFL, O_NONBLOCK);
         const std::string name = ":" + std::to_string(display);
-        QVERIFY(!xServerAnswers(name.c_str(), std::chrono::milliseconds(300)));
+        QCOMPARE(probeXServer(name.c_str(), std::chrono::milliseconds(300)), DisplayAnswer::Silent);
         // The probe did connect: it gave up on the silence, not on a refusal.
         const int connection = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
         QVERIFY(connection >= 0);
         close(connection);
         close(listener);
+    }
+
+    // Compositors that would hold a connection for ever: one whose listen
+    // backlog is full (connect() itself waits), one that takes the
+    // connection and never answers; and a socket nobody listens on any more.
+    void silentWaylandCompositor_data()
+    {
+        QTest::addColumn<QString>("socket");
+        QTest::addColumn<DisplayAnswer>("answer");
+        QTest::newRow("listen backlog full") << "full" << DisplayAnswer::Silent;
+        QTest::newRow("never answers") << "quiet" << DisplayAnswer::Silent;
+        QTest::newRow("nobody listens") << "closed" << DisplayAnswer::Absent;
+    }
+    void silentWaylandCompositor()
+    {
+        QFETCH(QString, socket);
+        QFETCH(DisplayAnswer, answer);
+        QTemporaryDir dir;
+        const std::string path = QFile::encodeName(dir.filePath("wayland-test")).toStdString();
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::copy(path.begin(), path.end(), address.sun_path);
+        std::vector<int> sockets;
+        const auto unixSocket = [&] {
+            sockets.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            return sockets.back();
+        };
+        const int listener = unixSocket();
+        QVERIFY(bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0);
+        QVERIFY(listen(listener, 0) == 0);
+        // Pending connections that nobody accepts fill the backlog.
+        while (socket == "full"
+               && ::connect(unixSocket(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
+        }
+        if (socket == "closed")
+            close(std::exchange(sockets.front(), -1));
+        QCOMPARE(probeWaylandCompositor(path.c_str(), std::chrono::milliseconds(300)), answer);
+        for (const int fd : sockets)
+            if (fd >= 0)
+                close(fd);
     }
 };
 

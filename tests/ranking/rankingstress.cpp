@@ -10,8 +10,12 @@
 //   - no file but rank.mlt is left in the folder;
 // and the longest time a copy's event loop stood still is printed, with the
 // longest of the ranking's own calls (without the name dialog) within it.
+// Linked, the first copy plays in the file's folder and the others each in a
+// folder of their own whose rank.mlt links to that file, as players share a
+// ranking; the lock holder takes the file's folder's lock, and the copies'
+// folders too hold nothing but their link afterwards.
 //
-//   rankingstress [SECONDS]   the whole run, SECONDS of racing (default 10)
+//   rankingstress [SECONDS] [linked]   the whole run, SECONDS of racing (default 10)
 // The copies and the lock holder are this program again:
 //   rankingstress copy ID SECONDS SEED
 //   rankingstress locker SECONDS SEED
@@ -246,9 +250,20 @@ bool heldOrPushedOut(const Snapshot &snapshot, const QByteArray &name, int score
            || std::all_of(snapshot.times.begin(), snapshot.times.end(), [&](int time) { return time <= score; });
 }
 
-int run(int seconds)
+int run(int seconds, bool linked)
 {
     QTemporaryDir folder;
+    QTemporaryDir ownFolders;
+    QStringList playFolders;
+    for (int i = 0; i < Copies; ++i) {
+        if (!linked || i == 0) {
+            playFolders << folder.path();
+            continue;
+        }
+        playFolders << ownFolders.filePath(QString::number(i));
+        if (!QDir().mkdir(playFolders.last()) || !QFile::link(folder.filePath("rank.mlt"), playFolders.last() + "/rank.mlt"))
+            return 2;
+    }
     {
         QFile start(folder.filePath("rank.mlt"));
         const std::string builtIn = builtInRankingLines().text();
@@ -263,7 +278,7 @@ int run(int seconds)
     QTemporaryDir logs;
     QProcess processes[Copies + 1];
     for (int i = 0; i <= Copies; ++i) {
-        processes[i].setWorkingDirectory(folder.path());
+        processes[i].setWorkingDirectory(i < Copies ? playFolders[i] : folder.path());
         processes[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
         processes[i].setStandardOutputFile(logs.filePath(QString::number(i)));
         const QStringList arguments = i < Copies ? QStringList{"copy", QString::number(i + 1)} : QStringList{"locker"};
@@ -344,10 +359,14 @@ int run(int seconds)
         if (!found)
             failures << "lost " + QString::fromLatin1(name);
     }
-    const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    if (left != QStringList{"rank.mlt"})
-        failures << "left in the folder: " + left.join(' ');
+    playFolders.removeDuplicates();
+    for (const QString &playFolder : playFolders) {
+        const QStringList left = QDir(playFolder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        if (left != QStringList{"rank.mlt"})
+            failures << "left in " + playFolder + ": " + left.join(' ');
+    }
 
+    std::printf("%s: ", linked ? "one file reached through links" : "one folder");
     std::printf("%d finishes in %d s by %d copies, %lld names asked, %d saves refused for good, %d entries never "
                 "saved; the lock held %d times, the file replaced %lld times\n",
                 finishes, seconds, Copies, qlonglong(asked.size()), refusedSaves, unsaved, holds,
@@ -369,8 +388,9 @@ int main(int argc, char **argv)
         return copy(arguments[1].toInt(), arguments[2].toInt(), arguments[3].toUInt());
     if (arguments.size() == 3 && arguments[0] == "locker")
         return locker(arguments[1].toInt(), arguments[2].toUInt());
-    if (arguments.size() <= 1)
-        return run(arguments.isEmpty() ? 10 : std::max(1, arguments[0].toInt()));
-    std::fputs("usage: rankingstress [SECONDS]\n", stderr);
+    const bool linked = arguments.size() == 2 && arguments[1] == "linked";
+    if (arguments.size() <= 1 || linked)
+        return run(arguments.isEmpty() ? 10 : std::max(1, arguments[0].toInt()), linked);
+    std::fputs("usage: rankingstress [SECONDS] [linked]\n", stderr);
     return 2;
 }

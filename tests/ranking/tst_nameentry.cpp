@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "core/cp932.h"
 #include "ranking/nameentry.h"
 
 namespace {
@@ -78,6 +79,23 @@ private slots:
         QTest::newRow("a line break alone is no name") << "x" << "x\n" << 2 << "x" << 1 << true << "";
         QTest::newRow("a nul ends it too") << "" << QString("ab") + QChar(0) + "c" << 4 << "ab" << 2
                                            << false << "";
+        // A character the code page holds stays as it was typed, though
+        // Unicode's composed form (NFC) would replace it: 塚 晴 朗 of the
+        // compatibility block (FA9C, FAD8, FAE0), Å the angstrom sign (81F0).
+        QTest::newRow("variant kanji stay as typed")
+            << "" << "\uFA10本\uFA12美\uF929" << 5 << "\uFA10本\uFA12美\uF929" << 5 << false << "";
+        QTest::newRow("the angstrom sign stays") << "" << "\u212B" << 1 << "\u212B" << 1 << false << "";
+        // Only what the code page cannot hold as typed is composed: into the
+        // character of the code page it is canonically the same as.
+        QTest::newRow("a kana and its voicing mark are one kana")
+            << "x" << "xか\u3099き\u3099" << 5 << "xがぎ" << 3 << false << "";
+        QTest::newRow("a voicing mark typed after its kana joins it")
+            << "か" << "か\u3099" << 2 << "が" << 1 << false << "";
+        QTest::newRow("a compatibility ideograph the code page lacks is its unified one")
+            << "" << "\uF900" << 1 << "\u8C48" << 1 << false << "";
+        QTest::newRow("a mark nothing takes is left out, its kana kept")
+            << "" << "が\u3099\u0301" << 3 << "が" << 1 << false << leftOutHint("\u3099\u0301");
+        QTest::newRow("a mark alone is left out") << "" << "\u3099" << 1 << "" << 0 << true << leftOutHint("\u3099");
     }
     void fitChange()
     {
@@ -95,6 +113,67 @@ private slots:
         QCOMPARE(fitted.cursor, utf8Offset(name, nameCursor));
         QCOMPARE(fitted.keptNothing, keptNothing);
         QCOMPARE(QString::fromStdString(rankingNameHint(fitted)), hint);
+    }
+
+    // Every character code page 932 encodes: typed into the name box as it
+    // is, it is kept as it is, saved and read back as the same character.
+    // Typed decomposed (a kana and its voicing mark), or in Unicode's
+    // composed form where the code page lacks that form (Å U+00C5 for the
+    // angstrom sign), it is kept as the code page's character. A code the
+    // code page has twice (the NEC-selected and IBM rows) need only read back
+    // as its character. A row for each lead byte, one for the single bytes.
+    void everyCharacterOfTheCodePage_data()
+    {
+        QTest::addColumn<int>("lead"); // 0: the single bytes
+        QTest::newRow("single bytes") << 0;
+        for (int lead = 0x81; lead <= 0xFC; ++lead)
+            if (isCp932LeadByte(static_cast<unsigned char>(lead)))
+                QTest::addRow("lead %02X", lead) << lead;
+    }
+    void everyCharacterOfTheCodePage()
+    {
+        QFETCH(int, lead);
+        QStringList wrong;
+        int characters = 0;
+        // typed: what the player types; meant: the character it stands for.
+        const auto check = [&](const QString &code, const QString &how, const QString &typed, const QString &meant) {
+            const std::string utf8 = typed.toStdString();
+            const FittedName fitted = fitRankingNameChange("", utf8, utf8.size());
+            const std::optional<std::string> saved = utf8ToCp932(fitted.name);
+            const std::optional<std::string> readBack = saved ? cp932ToUtf8(*saved) : std::nullopt;
+            if (QString::fromStdString(fitted.name) != meant || !readBack || QString::fromStdString(*readBack) != meant
+                || !rankingNameHint(fitted).empty())
+                wrong << QStringLiteral("%1 %2 %3: kept as %4%5").arg(code, how, typed,
+                                                                      QString::fromStdString(fitted.name),
+                                                                      readBack ? "" : " (not storable)");
+        };
+        for (int second = 0; second <= 0xFF; ++second) {
+            std::string bytes;
+            if (lead)
+                bytes += char(lead);
+            bytes += char(second);
+            const std::optional<std::string> decoded = cp932ToUtf8(bytes);
+            if (!decoded)
+                continue;
+            const QString character = QString::fromStdString(*decoded);
+            // A line break or NUL would end the line: never part of a name.
+            if (character == "\r" || character == "\n" || character == QChar(0))
+                continue;
+            QCOMPARE(character.toUcs4().size(), 1);
+            ++characters;
+            const QString code = QString::fromLatin1(QByteArray::fromStdString(bytes).toHex().toUpper());
+            check(code, "as typed", character, character);
+            const QString decomposed = character.normalized(QString::NormalizationForm_D);
+            if (decomposed.toUcs4().size() > 1)
+                check(code, "decomposed", decomposed, character);
+            const QString composed = character.normalized(QString::NormalizationForm_C);
+            if (composed != character && !utf8ToCp932(composed.toStdString()))
+                check(code, "composed", composed, character);
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(QString::number(wrong.size()) + " wrong: " + wrong.mid(0, 12).join("; ")));
+        // ASCII but for NUL, CR and LF, and the 63 half-width katakana.
+        if (!lead)
+            QCOMPARE(characters, 128 - 3 + 63);
     }
 };
 

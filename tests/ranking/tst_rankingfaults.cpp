@@ -231,6 +231,31 @@ private slots:
         }
     }
 
+    // A file the game could not load, and saves that fail after its copy was
+    // made (the disk refuses the new ranking): the copy is made once, not
+    // again for each failed save, and the save that works leaves it alone.
+    void anIdenticalCopyIsNotMadeAgain()
+    {
+        QTemporaryDir dir;
+        const QString rank = dir.filePath("rank.mlt");
+        QByteArray tooLarge;
+        while (tooLarge.size() <= qsizetype(RankingTextLimit))
+            tooLarge += "12\r\n";
+        writeAll(rank, tooLarge);
+        RankingFile file(rank);
+        RankingLines table;
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, file.load(table));
+        SyscallFaults::refuseRenames(ENOSPC);
+        for (int finish = 0; finish < 3; ++finish)
+            QCOMPARE(saveError(file, shortTable()), QString("ファイル rank.mlt を作成できません"));
+        SyscallFaults::disarm();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
+        QCOMPARE(saveError(file, shortTable()), QString());
+        QCOMPARE(readAll(rank + ".bak"), tooLarge);
+        QCOMPARE(readAll(rank), bytesOf(shortTable()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
+    }
+
     // Only a folder that refuses new files, or refuses to let one replace
     // the old (sticky, the old one another user's), is written in place;
     // after a full disk or too many open files that would only make things
@@ -271,18 +296,37 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
     }
 
-    // Two copies of the game in one play folder, saving as fast as they can:
-    // each save adds a line, and every line of both ends up in the file, in
-    // each copy's order.
+    // Two copies of the game saving as fast as they can: each save adds a
+    // line, and every line of both ends up in the file, in each copy's order.
+    // The copies play in one folder, or each in a folder of its own whose
+    // rank.mlt is a link to one file, or one beside the file and one through a
+    // link: whichever way a copy reaches the file, the lock and the clean-up
+    // are the file's folder's. Nothing is left beside the file.
+    void twoCopiesSavingAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("playFolders"); // "": the file's own folder
+        QTest::newRow("one folder") << QStringList{"", ""};
+        QTest::newRow("two folders linked to one file") << QStringList{"a", "b"};
+        QTest::newRow("the file's folder and a linked one") << QStringList{"", "b"};
+    }
     void twoCopiesSavingAtOnce()
     {
+        QFETCH(QStringList, playFolders);
         QTemporaryDir dir;
-        writeAll(dir.filePath("rank.mlt"), bytesOf(shortTable()));
+        const QString shared = dir.filePath("shared");
+        QVERIFY(QDir().mkdir(shared));
+        writeAll(shared + "/rank.mlt", bytesOf(shortTable()));
+        for (const QString &folder : playFolders) {
+            if (folder.isEmpty() || QFileInfo::exists(dir.filePath(folder)))
+                continue;
+            QVERIFY(QDir().mkdir(dir.filePath(folder)));
+            QVERIFY(QFile::link("../shared/rank.mlt", dir.filePath(folder + "/rank.mlt")));
+        }
         constexpr int Saves = 150;
         QProcess copies[2];
         const char *tags[2] = {"A", "B"};
         for (int i = 0; i < 2; ++i) {
-            copies[i].setWorkingDirectory(dir.path());
+            copies[i].setWorkingDirectory(playFolders[i].isEmpty() ? shared : dir.filePath(playFolders[i]));
             copies[i].start(QStringLiteral(RANKING_SAVER), {"append", tags[i], QString::number(Saves)});
         }
         for (QProcess &copy : copies) {
@@ -290,7 +334,7 @@ private slots:
             QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0,
                      copy.readAllStandardError().constData());
         }
-        const QList<QByteArray> lines = readAll(dir.filePath("rank.mlt")).split('\n');
+        const QList<QByteArray> lines = readAll(shared + "/rank.mlt").split('\n');
         for (const char *tag : tags) {
             QList<QByteArray> added, expected;
             for (const QByteArray &line : lines)
@@ -300,7 +344,8 @@ private slots:
                 expected << QByteArray(tag) + ' ' + QByteArray::number(n);
             QCOMPARE(added, expected);
         }
-        QVERIFY(readAll(dir.filePath("rank.mlt")).startsWith(bytesOf(shortTable())));
+        QVERIFY(readAll(shared + "/rank.mlt").startsWith(bytesOf(shortTable())));
+        QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"rank.mlt"});
     }
 
     // A real full disk: a small memory file system, where root can mount one.

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -96,6 +97,35 @@ public:
 private:
     static constexpr uid_t NobodyId = 65534;
     QString m_folder;
+};
+
+// Makes a file another user's that this process may read but not write, in a
+// sticky folder that everybody writes to, as a shared play folder can be, for
+// as long as it lives. Root checks files as "nobody" meanwhile.
+class AnotherUsersFile
+{
+public:
+    AnotherUsersFile(const QString &folder, const QString &file) : m_folder(folder), m_file(file)
+    {
+        ::chmod(QFile::encodeName(folder).constData(), 01777);
+        ::chmod(QFile::encodeName(file).constData(), 0444);
+        if (geteuid() == 0)
+            setfsuid(NobodyId);
+    }
+    AnotherUsersFile(const AnotherUsersFile &) = delete;
+    AnotherUsersFile &operator=(const AnotherUsersFile &) = delete;
+    ~AnotherUsersFile()
+    {
+        if (geteuid() == 0)
+            setfsuid(0);
+        ::chmod(QFile::encodeName(m_file).constData(), 0644);
+        ::chmod(QFile::encodeName(m_folder).constData(), 0700);
+    }
+
+private:
+    static constexpr uid_t NobodyId = 65534;
+    QString m_folder;
+    QString m_file;
 };
 
 } // namespace
@@ -352,6 +382,41 @@ private slots:
         save(rankingFile, table);
         QCOMPARE(readAll(backupPath()), tooLarge);
         QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
+    }
+
+    // A file the game could not load that it may not write either: no save
+    // can happen, so no copy of it is made, however often the player
+    // finishes; each save says it failed. Once the file is writable, the
+    // next save keeps one copy and writes.
+    void unloadableAndNotWritable()
+    {
+        const Bytes tooLarge = lines(RankingTextLimit / 4, "12") + "3";
+        writeAll(path(), tooLarge);
+        RankingFile rankingFile(path());
+        RankingLines table;
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, rankingFile.load(table));
+        table = builtInRankingLines();
+        QStringList messages;
+        {
+            const AnotherUsersFile notOurs(m_dir.path(), path());
+            if (QFile(path()).open(QIODevice::WriteOnly | QIODevice::Append))
+                QSKIP("no way here to make a file unwritable");
+            for (int finish = 0; finish < 3; ++finish) {
+                try {
+                    save(rankingFile, table);
+                } catch (const EFCreateError &error) {
+                    messages << QString::fromUtf8(error.what());
+                }
+            }
+        }
+        QCOMPARE(messages, QStringList(3, "ファイル rank.mlt を作成できません"));
+        QCOMPARE(readAll(path()), tooLarge);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
+
+        save(rankingFile, table);
+        QCOMPARE(readAll(backupPath()), tooLarge);
+        QCOMPARE(readAll(path()), Bytes::fromStdString(table.text()));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
     }
 
     void failedSave_data()

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <optional>
+#include <thread>
 
 #include "folderlockholder.h"
 
@@ -68,6 +69,16 @@ class TestSharedRanking : public QObject
         }
     }
 
+    // The last save as the program ends.
+    void exitSave()
+    {
+        try {
+            m_ranking->saveBeforeExit();
+        } catch (const Exception &error) {
+            m_errors << QString::fromUtf8(error.what());
+        }
+    }
+
 private slots:
     void init()
     {
@@ -122,9 +133,45 @@ private slots:
             if (then == "finish")
                 finish(22, "B");
             else
-                m_ranking.reset();
+                exitSave();
             QCOMPARE(m_errors.size(), 1);
         }
+        QCOMPARE(namesIn(saved()).mid(0, names.size()), names);
+    }
+
+    // The program ends with an entry not saved while another copy holds the
+    // lock: the last save keeps trying as long as a save waits, and if the
+    // lock stays taken it says so: no race is dropped without a word.
+    void exitWhileAnotherCopyHoldsTheLock_data()
+    {
+        QTest::addColumn<int>("heldMs"); // after the exit begins; -1: throughout
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("freed during the wait") << 100 << QStringList() << QStringList({"A", "名前なし"});
+        QTest::newRow("held throughout") << -1 << QStringList{"ファイル rank.mlt を作成できません"}
+                                         << QStringList({"名前なし"});
+    }
+    void exitWhileAnotherCopyHoldsTheLock()
+    {
+        QFETCH(int, heldMs);
+        QFETCH(QStringList, errors);
+        QFETCH(QStringList, names);
+        RankingLines before = builtInRankingLines();
+        RankingFile(path()).save(before, [](RankingLines &) {});
+        auto other = std::make_unique<FolderLockHolder>(m_dir.path());
+        finish(11, "A");
+        QVERIFY(!m_ranking->allSaved());
+        std::thread freeing;
+        if (heldMs >= 0)
+            freeing = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(heldMs));
+                other.reset();
+            });
+        exitSave();
+        if (freeing.joinable())
+            freeing.join();
+        other.reset();
+        QCOMPARE(m_errors, errors);
         QCOMPARE(namesIn(saved()).mid(0, names.size()), names);
     }
 

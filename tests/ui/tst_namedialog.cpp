@@ -107,6 +107,12 @@ private slots:
         QTest::newRow("decomposed kana are composed")
             << "x" << QString::fromUtf8("xか\u3099き\u3099") << 5 << "xがぎ" << 3;
         QTest::newRow("a name as it stands") << "" << "ミルタ" << 3 << "ミルタ" << 3;
+        // Characters the code page holds as typed, which Unicode's composed
+        // form would replace: variant kanji, the angstrom sign.
+        QTest::newRow("variant kanji stay as typed")
+            << "" << QString::fromUtf8("\uFA10本\uFA12美\uF929") << 5 << QString::fromUtf8("\uFA10本\uFA12美\uF929") << 5;
+        QTest::newRow("the angstrom sign stays") << "" << QString::fromUtf8("\u212B") << 1 << QString::fromUtf8("\u212B")
+                                                 << 1;
     }
     void validator()
     {
