@@ -377,12 +377,6 @@ start_kwin()
         >"$WORK/bin/report-display"
     chmod 755 "$WORK/bin/report-display"
     DESKTOP_WAYLAND=milta-kwin
-    # A Plasma session builds the desktop's service cache at login. Without
-    # it KWin builds it once its clients come, and on a busy machine it then
-    # let the game's question of its scale go unanswered past the game's
-    # second: the game took X11 where it should have drawn natively.
-    as_desktop kbuildsycoca5 --noincremental >"$WORK/kbuildsycoca.log" 2>&1 ||
-        fail "could not build KWin's service cache: $(tail -n 3 "$WORK/kbuildsycoca.log")"
     exec 9>>"$XSERVER_LOCK"
     flock -w 30 9 || fail "the X server lock stayed taken"
     (exec env HOME="$DESKTOP_HOME" XDG_CONFIG_HOME="$DESKTOP_HOME/.config" XDG_RUNTIME_DIR="$DESKTOP_RUN" \
@@ -398,10 +392,6 @@ start_kwin()
     DESKTOP_X=$(cat "$DESKTOP_RUN/x-display")
     DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5)
     open_input "$VIRTUAL_INPUT" 1280x800
-    # KWin takes its clients' requests once its start-up is done: the game,
-    # which gives a compositor a second to tell its scale, comes after that.
-    printf 'sync\n' >&"$POINTER"
-    wait_started "KWin's input route" "$DESKTOP_PID" "$WORK/input.err" grep -qs synced "$WORK/input.out"
     log "KWin at scale $1 on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
 }
 
