@@ -156,14 +156,18 @@ DisplayAnswer probeXServer(const char *display, std::chrono::milliseconds deadli
 
 bool choosePlatformForGame(int argc, char **argv)
 {
-    constexpr std::chrono::seconds deadline(1);
+    constexpr std::chrono::seconds xDeadline(1);
+    // KWin reads the whole program file of a client that connects, twice,
+    // before it answers: a build with debug information (13 MB) kept it
+    // over a second on a busy machine.
+    constexpr std::chrono::seconds waylandDeadline(3);
     const PlatformChoice choice = choosePlatform(
         std::vector<std::string>(argv, argv + argc), std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-        std::getenv("WAYLAND_DISPLAY"), [&](const char *display) { return probeXServer(display, deadline); },
-        [&](const char *waylandDisplay) { return probeWaylandCompositor(waylandDisplay, deadline); },
-        [&](const char *display) { return askDesktopScales(display, deadline); });
+        std::getenv("WAYLAND_DISPLAY"), [&](const char *display) { return probeXServer(display, xDeadline); },
+        [&](const char *waylandDisplay) { return probeWaylandCompositor(waylandDisplay, waylandDeadline); },
+        [&](const char *display) { return askDesktopScales(display, waylandDeadline); });
     if (!choice.silent.empty()) {
-        std::fprintf(stderr, "%s: no window can open: %s did not answer within a second\n",
+        std::fprintf(stderr, "%s: no window can open: %s did not answer\n",
                      std::filesystem::path(argv[0]).filename().c_str(), choice.silent.c_str());
         return false;
     }
