@@ -6,7 +6,8 @@
 
 int main(int argc, char **argv)
 {
-    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+    GameOptions options;
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv, options))
         return *exitCode;
     choosePlatformForGame(argc, argv);
     // Whole-pixel scaling keeps the pixel art crisp on a high-density screen.
@@ -16,5 +17,6 @@ int main(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(MILTA_APP_ID));
     QApplication application(argc, argv);
     Game game;
+    game.chooseRaceByEar(options.raceByEar);
     return game.run();
 }
