@@ -24,10 +24,10 @@ struct CueNote
 
 // clang-format off
 inline constexpr std::array<CueNote, 4> CueNotes = {{
-    {.channel = 12, .program = 13, .key = 84, .velocity = 127, .lengthMs = 80},   // red: a high xylophone note
-    {.channel = 12, .program = 13, .key = 72, .velocity = 127, .lengthMs = 80},   // blue: an octave lower
+    {.channel = 12, .program = 13, .key = 84, .velocity = 100, .lengthMs = 80},   // red: a high xylophone note
+    {.channel = 12, .program = 13, .key = 72, .velocity = 100, .lengthMs = 80},   // blue: an octave lower
     {.channel = 13, .program = 112, .key = 96, .velocity = 110, .lengthMs = 500}, // a quarter: a tinkle bell
-    {.channel = 14, .program = 81, .key = 45, .velocity = 110, .lengthMs = 250},  // off the pads: a low buzz
+    {.channel = 14, .program = 81, .key = 45, .velocity = 127, .lengthMs = 250},  // off the pads: a low buzz
 }};
 // clang-format on
 
