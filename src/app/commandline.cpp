@@ -49,9 +49,8 @@ std::optional<int> answerCommandLine(int argc, char **argv, GameOptions &options
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption raceByEar(
         QStringLiteral("race-by-ear"),
-        QStringLiteral("Run by ear: a sound for each stride, the quarters of the way and the time spoken by the\n"
-                       "screen reader, F3 reads the clock (on by itself while a screen reader runs; F4 turns it\n"
-                       "on and off)."));
+        QStringLiteral("Run the race by ear: a sound for each stride, the quarters of the way spoken by the screen "
+                       "reader. On by itself while a screen reader runs; F4 turns it on and off, F3 reads the clock."));
     parser.addOption(raceByEar);
     for (const char *name : QtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
