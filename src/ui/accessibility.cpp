@@ -323,6 +323,31 @@ void installAccessibleInterfaces()
     QAccessible::installFactory(gameInterface);
 }
 
+namespace {
+
+void collectLines(QAccessibleInterface *node, QStringList &lines)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (!child)
+            continue;
+        if (child->role() == QAccessible::StaticText && !child->text(QAccessible::Name).isEmpty())
+            lines << child->text(QAccessible::Name);
+        else
+            collectLines(child, lines);
+    }
+}
+
+} // namespace
+
+QStringList readableLines(QWidget *window)
+{
+    QStringList lines;
+    if (QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(window))
+        collectLines(frame, lines);
+    return lines;
+}
+
 void announceNameChange(QWidget *control)
 {
     // A framed label's text is its box's name.

@@ -124,6 +124,8 @@ find_race_screen
 # Speech-dispatcher turns full-width letters into plain ones ("100ｍ" is said
 # as "100m"); the record holds what it was given to say.
 hear "ミルタ100m走 frame." "キャラクター push button."
+# What the game is, said once with the race screen.
+hear "赤と青のパッドの上でマウスを左右に振って走者を走らせ、100mのタイムを競うゲームで、F1 キーでヘルプが開きます。"
 
 # The toolbar by keyboard. The first button has the focus from the start,
 # without a mark: the mouse player sees the pictures as drawn.
@@ -166,7 +168,7 @@ atspi press キャラクター || fail "Press on キャラクター"
 hear "ポルカさん push button."
 mark
 atspi press 嘆きの老人 || fail "Press on 嘆きの老人"
-hear "キャラクター push button 嘆きの老人が走ります."
+hear "キャラクター push button." "嘆きの老人が走ります."
 
 # A race by mouse, and by ear since a screen reader runs: each quarter of the
 # way told, the clock on F3, nothing else while it runs, then the time with the
@@ -198,6 +200,11 @@ told=$(tail -n +"$((race_mark + 1))" "$SPOKEN" | head -n "$race_lines" | grep -E
 [[ $told != *"notification 0.0秒"* ]] || fail "F3 read a stopped clock: '$told'"
 log "by ear: $told"
 
+# A character the ranking cannot keep: the hint is said.
+mark
+xdotool type é
+hear "notification 「é」は使えない文字です."
+key ctrl+a
 xdotool type --delay 30 Orca
 mark
 xdotool key --clearmodifiers Return
@@ -215,6 +222,11 @@ for k in {0..8}; do rows+=" $((k + 2))位 P$((k + 1)) $((30 + k)).${k}秒"; done
 hear "alert ランキング." "$rows." "OK push button."
 ranking=$(find_window 'ランキング' 5)
 [[ -n $ranking ]] || fail "the ranking window is not shown"
+# Read again, a row at a time, while the window is open.
+mark
+key Down
+key Down
+hear "notification 1位 Orca $race_time." "notification 2位 P1 30.0秒."
 mark
 key Escape
 wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
@@ -235,6 +247,21 @@ for line in "マウスを左右に振って走者を走らせ、100mのタイム
     mark
     key Down
     hear "$line"
+done
+# The contents' links: Tab says each; Return takes the reading there. A table
+# is read a row at a time, a key with what it does.
+for link in 遊び方 赤と青のパッド 時計 ランキング 走者 リトライ ボタン一覧 キー; do
+    mark
+    key Tab
+    hear "notification $link."
+done
+mark
+key Return
+hear "キー"
+for row in "キー はたらき" "F1 このヘルプを開きます（ヘルプボタンと同じ）"; do
+    mark
+    key Down
+    hear "$row"
 done
 mark
 key Escape
