@@ -250,15 +250,15 @@ for line in "マウスを左右に振って走者を走らせ、100mのタイム
 done
 # The contents' links: Tab says each; Return takes the reading there. A table
 # is read a row at a time, a key with what it does.
-for link in 遊び方 赤と青のパッド 時計 ランキング 走者 リトライ ボタン一覧 キー; do
+for link in 遊び方 赤と青のパッド 時計 ランキング 走者 リトライ ボタン一覧; do
     mark
     key Tab
     hear "notification $link."
 done
 mark
 key Return
-hear "キー"
-for row in "キー はたらき" "F1 このヘルプを開きます（ヘルプボタンと同じ）"; do
+hear "ボタン一覧"
+for row in "ボタン はたらき" "キャラクター 走者を選ぶバーを開きます"; do
     mark
     key Down
     hear "$row"
