@@ -55,6 +55,10 @@ a11y_bus_up()
 }
 wait_until 15 a11y_bus_up || fail "the accessibility bus did not start"
 gsettings set org.gnome.desktop.interface toolkit-accessibility true
+# The desktop's screen reader switch, which starts Orca on GNOME (and which its
+# autostart entry asks for): the accessibility bus reports it to programs as
+# ScreenReaderEnabled, and the game runs the race by ear.
+gsettings set org.gnome.desktop.a11y.applications screen-reader-enabled true
 
 # speech-dispatcher with one output module, whose "synthesis" appends the
 # utterance to a file. It wants an audio device all the same: ALSA's null one.
