@@ -3,10 +3,13 @@
 # itself runs, and what it says is read back from a speech-dispatcher output
 # module that writes each utterance to a file (no sound card). One scenario:
 # the toolbar by Tab (name, role and keys; the focus mark only once the
-# keyboard moved the focus), a race into the top ten by mouse with the time
-# and the place spoken and nothing in between, the name dialog's prompt, the
-# saved name confirmed, the ranking's ten rows on opening, F1's help read line
-# by line with the arrow keys, Escape closing it, Ctrl+Q from the help.
+# keyboard moved the focus), what the game is, the runner who runs, Escape
+# closing the runner bar, a race into the top ten by mouse and by ear (the
+# quarters and F3's clock told) with the time and the place spoken and nothing
+# else in between, the name dialog's prompt and its hint, the saved name
+# confirmed, the ranking's ten rows on opening and again row by row, F2's new
+# race, F1's help read line by line with the arrow keys, its links told and
+# followed, a table read by rows, Escape closing it, Ctrl+Q from the help.
 # Through the AT-SPI registry: the race screen's tree (both bars, the pads,
 # the keys as Orca reads them) and Press, as Orca's own "click" does. Nothing
 # forces Qt's accessibility on: the game follows the desktop, where Orca has
@@ -204,10 +207,16 @@ told=$(tail -n +"$((race_mark + 1))" "$SPOKEN" | head -n "$race_lines" | grep -E
 [[ $told != *"notification 0.0秒"* ]] || fail "F3 read a stopped clock: '$told'"
 log "by ear: $told"
 
-# A character the ranking cannot keep: the hint is said.
+# A character the ranking cannot keep: the hint is said. xdotool types é on a
+# keycode it maps for the moment, and the game may see the key before the map
+# (then nothing happens at all): typed again.
+refusal="notification 「é」は使えない文字です."
 mark
-xdotool type é
-hear "notification 「é」は使えない文字です."
+for _ in 1 2 3; do
+    xdotool type é
+    wait_until 5 heard_since "$HEARD_MARK" "$refusal" && break
+done
+hear "$refusal"
 key ctrl+a
 xdotool type --delay 30 Orca
 mark
@@ -226,10 +235,10 @@ for k in {0..8}; do rows+=" $((k + 2))位 P$((k + 1)) $((30 + k)).${k}秒"; done
 hear "alert ランキング." "$rows." "OK push button."
 ranking=$(find_window 'ランキング' 5)
 [[ -n $ranking ]] || fail "the ranking window is not shown"
-# Read again, a row at a time, while the window is open.
+# Read again, a line at a time (the title, then the rows), while the window
+# is open.
 mark
-key Down
-key Down
+for _ in 1 2 3; do key Down; done
 hear "notification 1位 Orca $race_time." "notification 2位 P1 30.0秒."
 mark
 key Escape
