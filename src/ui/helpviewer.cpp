@@ -51,7 +51,8 @@ HelpViewer::HelpViewer()
 }
 
 // A link within the file takes the caret along, so that a screen reader
-// reads on from where it leads; after the browser has scrolled there.
+// reads on from where it leads, and says the line it leads to (a caret moved
+// by Return is not read); after the browser has scrolled there.
 void HelpViewer::followLink(const QUrl &link)
 {
     if (!link.hasFragment() || !link.path().isEmpty())
@@ -63,6 +64,7 @@ void HelpViewer::followLink(const QUrl &link)
         QTextCursor caret = m_browser->textCursor();
         caret.setPosition(position);
         m_browser->setTextCursor(caret);
+        m_notice->say(caret.block().text());
     });
 }
 

@@ -270,11 +270,13 @@ for link in 遊び方 赤と青のパッド 時計 ランキング 走者 リト
 done
 mark
 key Return
-hear "ボタン一覧"
+hear "notification ボタン一覧."
+# Orca says a row's cells one after the other.
 for row in "ボタン はたらき" "キャラクター 走者を選ぶバーを開きます"; do
     mark
     key Down
-    hear "$row"
+    read -ra cells <<<"$row"
+    hear "${cells[@]}"
 done
 mark
 key Escape

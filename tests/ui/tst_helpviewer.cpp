@@ -136,8 +136,10 @@ private slots:
         if (key == Qt::Key_Down)
             QCOMPARE(browser->textCursor().block().text(), QStringLiteral("two"));
         // A link followed: the caret, which a screen reader reads, goes along.
-        if (open && onALink)
+        if (open && onALink) {
             QTRY_COMPARE(browser->textCursor().block().text(), QStringLiteral("three"));
+            QCOMPARE(viewer->findChild<SpokenNotice *>()->accessibleName(), QStringLiteral("three"));
+        }
     }
 
     // A screen reader reads a table a row at a time: a key with what it does.
