@@ -4,7 +4,6 @@
 #include "ui/controls.h"
 #include "ui/desktop.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -30,16 +29,10 @@ SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int t
     m_notice = new SpokenNotice(this);
 }
 
-// A screen reader's click may come twice (Orca clicks the button again when
-// the pointer seems not to have moved), and the window manager raises the
-// race screen for the second press, over the window the first one showed.
 void SideWindow::showWindow()
 {
-    const bool shownJustNow = m_shownAt.isValid() && m_shownAt.elapsed() < QApplication::doubleClickInterval();
-    if (isVisible() && !isMinimized() && !shownJustNow)
+    if (isVisible() && !isMinimized())
         return;
-    if (!isVisible() || isMinimized())
-        m_shownAt.start();
     showNormal();
     raise();
     activateWindow();

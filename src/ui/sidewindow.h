@@ -2,7 +2,6 @@
 
 #include "ui/colours.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 class SpokenNotice;
@@ -19,9 +18,7 @@ public:
                BgrColour colour);
 
     // A hidden window is shown and activated; so is one the player
-    // minimised, restored. A shown one is left as it is, not even raised;
-    // but a second click within a double click's time is the same showing,
-    // and brings it to the front again.
+    // minimised, restored. A shown one is left as it is, not even raised.
     void showWindow();
     // Hides the window; if it was the active one, the race screen becomes
     // active again.
@@ -41,5 +38,4 @@ private:
     QWidget *m_mainWindow;
     SpokenNotice *m_notice;
     int m_lineRead = -1; // none yet since the window was shown
-    QElapsedTimer m_shownAt;
 };

@@ -250,19 +250,6 @@ mark
 key F2
 hear "notification 新しいレースの用意ができました."
 
-# The ranking button clicked twice at once, as Orca's "click" clicks when it
-# finds the pointer not moved yet: the ranking comes up in front all the same
-# and takes Escape.
-point "$RANKING_X" "$BUTTON_Y"
-xdotool click --repeat 2 --delay 50 1
-ranking=$(find_window 'ランキング' 5)
-[[ -n $ranking ]] || fail "two clicks showed no ranking window"
-wait_until 5 window_active "$ranking" || fail "the ranking window shown by two clicks is not the active one"
-mark
-key Escape
-wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
-hear "ミルタ100m走 frame."
-
 # F1's help: the title, its first line, then a line for each Down.
 mark
 key F1

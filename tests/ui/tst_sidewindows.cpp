@@ -72,32 +72,6 @@ private slots:
         QCOMPARE(notice->accessibleName(), lines.at(0));
     }
 
-    // A second click within a double click's time of the one that showed
-    // the ranking (a screen reader's click, twice; the window manager raises
-    // the race screen for it) brings the ranking in front again; a later
-    // click leaves it where it is.
-    void aSecondClickAtOnceIsTheSameShowing_data()
-    {
-        QTest::addColumn<bool>("atOnce");
-        QTest::newRow("at once") << true;
-        QTest::newRow("later") << false;
-    }
-    void aSecondClickAtOnceIsTheSameShowing()
-    {
-        QFETCH(bool, atOnce);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        window->onRankingClicked();
-        if (!atOnce) {
-            QVERIFY(QTest::qWaitForWindowActive(ranking.get()));
-            QTest::qWait(QApplication::doubleClickInterval());
-        }
-        window->activateWindow();
-        window->onRankingClicked();
-        QWidget *front = atOnce ? static_cast<QWidget *>(ranking.get()) : window.get();
-        QVERIFY(QTest::qWaitForWindowActive(front));
-    }
-
     // A toolbar button pressed before the side windows are attached (the game
     // makes them after the first frame) asks for them, then shows its window.
     void buttonAsksForSideWindowsNotYetMade_data()
