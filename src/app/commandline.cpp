@@ -24,7 +24,7 @@ void print(std::FILE *stream, const QString &text)
 
 } // namespace
 
-std::optional<int> answerCommandLine(int argc, char **argv)
+std::optional<int> answerCommandLine(int argc, char **argv, GameOptions &options)
 {
     const std::optional<int> start = std::getenv("MILTA_CHECK_COMMAND_LINE") ? std::optional(0) : std::nullopt;
     // A plain start, the player's: no application object made and unmade
@@ -47,6 +47,11 @@ std::optional<int> answerCommandLine(int argc, char **argv)
         "pad to run. The ranking (rank.mlt) and the tunes (100m.mid, goal.mid) are kept in the working directory."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption raceByEar(
+        QStringLiteral("race-by-ear"),
+        QStringLiteral("Run the race by ear: a sound for each stride, the quarters of the way spoken by the screen "
+                       "reader. On by itself while a screen reader runs; F4 turns it on and off, F3 reads the clock."));
+    parser.addOption(raceByEar);
     for (const char *name : QtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -76,5 +81,6 @@ std::optional<int> answerCommandLine(int argc, char **argv)
                           .arg(QCoreApplication::applicationName(), parser.positionalArguments().join(' ')));
         return 2;
     }
+    options.raceByEar = parser.isSet(raceByEar);
     return start;
 }

@@ -24,6 +24,7 @@ int Game::run()
     try {
         requireCp932(m_codePage932);
         m_raceWindow = std::make_unique<RaceWindow>(m_music, m_help);
+        m_raceWindow->chooseRaceByEar(m_raceByEarChosen);
     } catch (const Exception &error) {
         showFatalErrorBox(error);
         return 1;
@@ -32,6 +33,7 @@ int Game::run()
     // The side windows, hidden until asked for, come after the first frame.
     QObject::connect(m_raceWindow.get(), &RaceWindow::sideWindowsWanted, m_raceWindow.get(),
                      [this] { makeSideWindows(); });
+    QObject::connect(&m_screenReader, &ScreenReaderStatus::changed, m_raceWindow.get(), &RaceWindow::followScreenReader);
 
     // The desktop that started the game may have handed it an activation
     // token: with it the race screen gets the keyboard on Wayland.
@@ -59,6 +61,8 @@ void Game::makeSideWindows()
 {
     if (m_rankingWindow)
         return;
+    // The desktop is asked about its screen reader after the first frame too.
+    m_screenReader.watch();
     m_rankingWindow = std::make_unique<RankingWindow>(m_raceWindow.get());
     m_versionWindow = std::make_unique<VersionWindow>(m_raceWindow.get());
     m_raceWindow->attachSideWindows(m_rankingWindow.get(), m_versionWindow.get());

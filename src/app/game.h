@@ -3,6 +3,7 @@
 #include "core/cp932.h"
 #include "media/tuneplayer.h"
 #include "ui/helpviewer.h"
+#include "ui/screenreader.h"
 
 #include <memory>
 
@@ -23,6 +24,10 @@ public:
                   const char *codePage932 = Cp932IconvName);
     ~Game();
 
+    // The race by ear from the start, as the player asked on the command
+    // line; else only while a screen reader runs.
+    void chooseRaceByEar(bool on) { m_raceByEarChosen = on; }
+
     // Start-up, the event loop and shutdown; the process's exit code.
     int run();
 
@@ -36,6 +41,8 @@ private:
     const char *m_codePage932;
     MusicService m_music;
     HelpEngine m_help;
+    ScreenReaderStatus m_screenReader;
+    bool m_raceByEarChosen = false;
     std::unique_ptr<RaceWindow> m_raceWindow;
     std::unique_ptr<RankingWindow> m_rankingWindow;
     std::unique_ptr<VersionWindow> m_versionWindow;

@@ -6,7 +6,8 @@
 
 int main(int argc, char **argv)
 {
-    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+    GameOptions options;
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv, options))
         return *exitCode;
     if (!choosePlatformForGame(argc, argv))
         return 1;
@@ -21,5 +22,6 @@ int main(int argc, char **argv)
     // on while it builds the application object, so it is switched off after.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     Game game;
+    game.chooseRaceByEar(options.raceByEar);
     return game.run();
 }

@@ -13,10 +13,13 @@
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +45,10 @@ Q_LOGGING_CATEGORY(alsaLog, "milta100m.sound.alsa", QtCriticalMsg)
 // only costs memory; beyond the limit it takes the quietest voices.
 constexpr int polyphony = 128;
 
+// How long a cue's note sounds on after its release, at most: the output
+// stays open that long.
+constexpr std::chrono::milliseconds cueReleaseTail{1000};
+
 // FluidSynth and the forty libraries it pulls in cost the start-up about ten
 // milliseconds and four megabytes when the program is linked with them, so
 // the synth's thread opens them itself, the first time it runs.
@@ -65,6 +72,10 @@ constexpr int polyphony = 128;
     F(fluid_sfloader_set_callbacks) \
     F(fluid_synth_add_sfloader) \
     F(fluid_synth_all_sounds_off) \
+    F(fluid_synth_get_program) \
+    F(fluid_synth_noteoff) \
+    F(fluid_synth_noteon) \
+    F(fluid_synth_program_change) \
     F(fluid_synth_sfload) \
     F(fluid_synth_sfunload) \
     F(fluid_synth_write_float) \
@@ -254,9 +265,15 @@ struct MusicService::Private
     Programs soundFontPrograms; // whose presets the loaded view shows; nothing: all
     std::map<SongId, Song> songs;
     SongId current = 0;             // the song that has the player, 0 for none
-    bool silenceReported = false;   // by the output's thread, since the last play
+    bool silenceReported = false;   // by the output's thread, since the last play or cue
+    std::chrono::steady_clock::time_point cuesRingUntil; // the last cue's note, with its release
 
     // The service's own thread only.
+    // Cue notes struck and not released yet, by channel and key: a note struck
+    // again while it sounds is released once, after its last strike.
+    std::array<std::array<int, 128>, 16> cueStrikes = {};
+    QObject cueReleases; // the timers that release them
+
     std::unique_ptr<AudioOutput> audio;
     SongId nextId = 1;
     bool prepared = false;
@@ -335,12 +352,14 @@ void MusicService::prepare()
     }
 }
 
-// The programs of every song added so far, and program 0, which every
-// channel holds until a song chooses another.
+// The programs of every song added so far, the cues' programs, and program
+// 0, which every channel holds until a song chooses another.
 MusicService::Private::Programs MusicService::Private::programsWanted() const
 {
     std::bitset<128> programs;
     programs.set(0);
+    for (const CueNote &note : CueNotes)
+        programs.set(note.program);
     for (const auto &[id, song] : songs) {
         if (!song.programs)
             return std::nullopt;
@@ -442,9 +461,12 @@ void MusicService::Private::renderFromOutput(float *left, float *right, int fram
 }
 
 // A song that has ended sounds on until FluidSynth's grace after its last
-// event is over: the release of its last notes.
+// event is over: the release of its last notes. A cue sounds until its
+// release is over.
 bool MusicService::Private::sounding() const
 {
+    if (std::chrono::steady_clock::now() < cuesRingUntil)
+        return true;
     const auto playing = songs.find(current);
     return playing != songs.end() && playing->second.player
         && fluid().fluid_player_get_status(playing->second.player) != FLUID_PLAYER_DONE;
@@ -626,4 +648,33 @@ int MusicService::length(SongId id) const
     if (!song)
         return 0;
     return song->player ? std::max(song->length, fluid().fluid_player_get_total_ticks(song->player)) : song->length;
+}
+
+void MusicService::sound(Cue cue)
+{
+    d->waitForSynth();
+    if (!d->synth)
+        return;
+    const CueNote &note = cueNote(cue);
+    d->openOutputIfClosed();
+    {
+        std::lock_guard guard(d->lock);
+        // A song's player resets every channel as it starts; choosing the
+        // same instrument again would read its samples again.
+        int font = 0, bank = 0, program = -1;
+        fluid().fluid_synth_get_program(d->synth, note.channel, &font, &bank, &program);
+        if (program != note.program)
+            fluid().fluid_synth_program_change(d->synth, note.channel, note.program);
+        fluid().fluid_synth_noteon(d->synth, note.channel, note.key, note.velocity);
+        d->cuesRingUntil = std::max(d->cuesRingUntil, std::chrono::steady_clock::now()
+                                                          + std::chrono::milliseconds(note.lengthMs) + cueReleaseTail);
+        d->silenceReported = false;
+    }
+    ++d->cueStrikes[note.channel][note.key];
+    QTimer::singleShot(note.lengthMs, &d->cueReleases, [this, note] {
+        if (--d->cueStrikes[note.channel][note.key] > 0)
+            return;
+        std::lock_guard guard(d->lock);
+        fluid().fluid_synth_noteoff(d->synth, note.channel, note.key);
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/cuesounds.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,7 +59,7 @@ public:
     // Songs sound through outputs that `openOutput` opens instead of the
     // sound card's.
     explicit MusicService(OutputOpener openOutput, std::string soundFont = defaultSoundFont);
-    ~MusicService();
+    virtual ~MusicService();
     MusicService(const MusicService &) = delete;
     MusicService &operator=(const MusicService &) = delete;
 
@@ -85,6 +87,11 @@ public:
     // first been played: FluidSynth reads a song when it starts it.
     int position(SongId song) const;
     int length(SongId song) const;
+
+    // The race by ear's side: the cue's note, over whatever song sounds, held
+    // for its length. Returns at once; the output stays open until the note
+    // has rung out.
+    virtual void sound(Cue cue);
 
 private:
     struct Private;

@@ -83,6 +83,14 @@ std::string clockCaption(int seconds, int tenths);
 
 inline bool beyondFinish(int frameALeft) { return frameALeft > FinishLeft; }
 
+// How many quarters of the way from the start line to the finish line a
+// runner whose frame A stands at frameALeft has run: 0 to 3, the fourth
+// being the finish.
+constexpr int quartersRun(int frameALeft)
+{
+    return std::clamp((frameALeft - StartLeft) * 4 / (FinishLeft - StartLeft), 0, 3);
+}
+
 // Which captions of a running race clock a screen reader hears: the first,
 // then none until a second of real time has passed since the last one heard,
 // so that speech is not flooded with tenths. The final time is told anyway.

@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -188,7 +189,8 @@ private:
 
 // The help viewer's text is a document that a screen reader reads line by
 // line as the caret moves (Qt's own interface makes read-only text a label,
-// which is read whole). A line is a line as the viewer lays it out.
+// which is read whole). A line is a line as the viewer lays it out, and in
+// a table the whole row: a key with what it does.
 class AccessibleHelpText : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
@@ -240,6 +242,13 @@ public:
             return QAccessibleTextInterface::textAtOffset(offset, boundaryType, startOffset, endOffset);
         QTextCursor cursor(browser()->document());
         cursor.setPosition(std::clamp(offset, 0, characterCount()));
+        if (const QTextTable *table = cursor.currentTable()) {
+            const int row = table->cellAt(cursor).row();
+            *startOffset = table->cellAt(row, 0).firstPosition();
+            *endOffset = table->cellAt(row, table->columns() - 1).lastPosition();
+            // The cells' breaks are single characters: the offsets still hold.
+            return text(*startOffset, *endOffset).replace(u'\n', u' ');
+        }
         cursor.movePosition(QTextCursor::StartOfLine);
         *startOffset = cursor.position();
         cursor.movePosition(QTextCursor::EndOfLine);
@@ -312,6 +321,31 @@ QAccessibleInterface *gameInterface(const QString &className, QObject *object)
 void installAccessibleInterfaces()
 {
     QAccessible::installFactory(gameInterface);
+}
+
+namespace {
+
+void collectLines(QAccessibleInterface *node, QStringList &lines)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (!child)
+            continue;
+        if (child->role() == QAccessible::StaticText && !child->text(QAccessible::Name).isEmpty())
+            lines << child->text(QAccessible::Name);
+        else
+            collectLines(child, lines);
+    }
+}
+
+} // namespace
+
+QStringList readableLines(QWidget *window)
+{
+    QStringList lines;
+    if (QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(window))
+        collectLines(frame, lines);
+    return lines;
 }
 
 void announceNameChange(QWidget *control)

@@ -13,6 +13,10 @@
 // before the first window is made.
 void installAccessibleInterfaces();
 
+// The lines of text a screen reader finds in a window, in reading order: its
+// static texts, a ranking row as one line.
+QStringList readableLines(QWidget *window);
+
 // Tells assistive technology that a control's name (a label's caption)
 // changed. Clients keep the names they have read, so every change is told.
 void announceNameChange(QWidget *control);

@@ -283,6 +283,11 @@ void FlatPanel::mouseMoveEvent(QMouseEvent *)
     emit mouseMoved();
 }
 
+void FlatPanel::leaveEvent(QEvent *)
+{
+    emit pointerLeft();
+}
+
 SunkenBox::SunkenBox(QWidget *parent) : QWidget(parent) {}
 
 void SunkenBox::paintEvent(QPaintEvent *)

@@ -112,9 +112,11 @@ public:
 
 signals:
     void mouseMoved();
+    void pointerLeft();
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 };
 
 // The one-pixel outline of a sunken box: shadow at the top and left,

@@ -1,5 +1,6 @@
 #include "ui/helpviewer.h"
 
+#include "ui/accessibility.h"
 #include "ui/controls.h"
 #include "ui/desktop.h"
 #include "ui/placement.h"
@@ -11,8 +12,26 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+// Where an anchor of the document is, or -1.
+int anchorPosition(const QTextDocument &document, const QString &name)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
+            if (piece.fragment().charFormat().anchorNames().contains(name))
+                return piece.fragment().position();
+        }
+    }
+    return -1;
+}
+
+} // namespace
 
 HelpViewer::HelpViewer()
     : QWidget(nullptr, Qt::Window), m_browser(new QTextBrowser(this))
@@ -25,7 +44,50 @@ HelpViewer::HelpViewer()
     // A caret that the arrow keys move, line by line, so that a screen
     // reader reads the line it comes to; links stay a Tab away.
     m_browser->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    m_notice = new SpokenNotice(this);
+    connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpViewer::followLink);
+    m_browser->installEventFilter(this);
     resize(PreferredSize);
+}
+
+// A link within the file takes the caret along, so that a screen reader
+// reads on from where it leads, and says the line it leads to (a caret moved
+// by Return is not read); after the browser has scrolled there.
+void HelpViewer::followLink(const QUrl &link)
+{
+    if (!link.hasFragment() || !link.path().isEmpty())
+        return;
+    QTimer::singleShot(0, this, [this, name = link.fragment()] {
+        const int position = anchorPosition(*m_browser->document(), name);
+        if (position < 0)
+            return;
+        QTextCursor caret = m_browser->textCursor();
+        caret.setPosition(position);
+        m_browser->setTextCursor(caret);
+        m_notice->say(caret.block().text());
+    });
+}
+
+// Tab and Shift+Tab choose a link without a word to a screen reader: the
+// viewer says it, once the browser has chosen.
+bool HelpViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            QTimer::singleShot(0, this, &HelpViewer::sayChosenLink);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The link chosen, if any, is said.
+void HelpViewer::sayChosenLink()
+{
+    const QTextCursor caret = m_browser->textCursor();
+    QTextCursor lastChosen = caret;
+    lastChosen.setPosition(caret.selectionEnd());
+    if (caret.hasSelection() && lastChosen.charFormat().isAnchor())
+        m_notice->say(caret.selectedText());
 }
 
 // Escape and Return close the viewer, as they close the game's side windows;

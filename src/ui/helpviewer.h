@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QTextBrowser;
+class SpokenNotice;
 
 // The help viewer: a window of its own, apart from the game's three windows
 // (though it answers the game's keys as they do), that shows a help file
@@ -25,9 +26,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void followLink(const QUrl &link);
+    void sayChosenLink();
+
     QTextBrowser *m_browser;
+    SpokenNotice *m_notice;
 };
 
 // What the help viewer leaves in sight, in screen coordinates: the race

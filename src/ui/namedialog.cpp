@@ -13,6 +13,7 @@
 
 #include "core/cp932.h"
 #include "ranking/nameentry.h"
+#include "ui/accessibility.h"
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
 
@@ -108,6 +109,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
     m_hint->setFont(hintFont);
     const int hintTop = m_edit->geometry().bottom() + 1;
     m_hint->setGeometry(du.x(8), hintTop, du.x(164), du.y(41) - hintTop);
+    m_notice = new SpokenNotice(this);
     connect(validator, &RankingNameValidator::hintChanged, this, &RankingNameDialog::showHint);
     // Once the box has taken the refused change back.
     connect(validator, &RankingNameValidator::changeFitted, this, &RankingNameDialog::makeFittedChange,
@@ -136,8 +138,11 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
 void RankingNameDialog::showHint(const QString &hint)
 {
     m_hint->setText(m_hint->fontMetrics().elidedText(hint, Qt::ElideRight, m_hint->width()));
-    if (!hint.isEmpty())
+    // A screen reader says the hint whole: a label's new text is not read.
+    if (!hint.isEmpty()) {
         QApplication::beep();
+        m_notice->say(hint);
+    }
 }
 
 // The adjusted change goes in as the box's own edit of the whole name, so

@@ -6,6 +6,7 @@
 #include <QValidator>
 
 class QLabel;
+class SpokenNotice;
 class QLineEdit;
 
 // Lets into the name box only what the ranking file can hold as one line: a
@@ -51,6 +52,7 @@ private:
 
     QLineEdit *m_edit;
     QLabel *m_hint;
+    SpokenNotice *m_notice;
 };
 
 // Shows the name dialog for a place (1..10) and waits for it. Returns the

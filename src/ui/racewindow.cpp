@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QShortcut>
+#include <QTimer>
 
 namespace {
 
@@ -174,8 +175,13 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
 
     loadLayout<RaceWindow>(*this, rows);
     // For a player who cannot see them; the race itself stays a pointer game.
+    setAccessibleDescription(QStringLiteral(
+        "赤と青のパッドの上でマウスを左右に振って走者を走らせ、100mのタイムを競うゲームで、F1 キーでヘルプが開きます。"));
     m_redPad->setAccessibleName(QStringLiteral("赤いパッド"));
     m_bluePad->setAccessibleName(QStringLiteral("青いパッド"));
+    describeRunner();
+    for (FlatPanel *pad : {m_redPad, m_bluePad})
+        connect(pad, &FlatPanel::pointerLeft, this, &RaceWindow::onPadLeft);
     // The keys every desktop game answers do what these buttons do.
     m_helpButton->setKeys({QKeySequence(Qt::Key_F1)});
     m_retryButton->setKeys({QKeySequence(Qt::Key_F2), QKeySequence(Qt::CTRL | Qt::Key_N)});
@@ -195,6 +201,15 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
         previous = m_portraits.at(PortraitOrder[slot]);
     }
     setTabOrder(previous, m_backButton);
+    // Escape closes the selection bar, as its back button does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), m_selectionBar, this, &RaceWindow::onBackClicked,
+                  Qt::WidgetWithChildrenShortcut);
+    // The race by ear's keys: on and off, and the clock read at once.
+    for (auto [key, handler] : {std::pair{Qt::Key_F3, &RaceWindow::onClockKey},
+                                std::pair{Qt::Key_F4, &RaceWindow::onRaceByEarKey}}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this, this, handler);
+        shortcut->setAutoRepeat(false);
+    }
     m_notice = new SpokenNotice(this);
 
     m_raceTune = new TunePlayer(music, QStringLiteral("100m.mid"), this);
@@ -253,6 +268,7 @@ void RaceWindow::onRedPadMoved()
 {
     if (!m_race.started) {
         m_race.started = true;
+        m_quartersCalled = 0;
         m_clockAnnouncements.restart();
         m_raceClock->start();
         m_goalTune->rewind();
@@ -265,6 +281,7 @@ void RaceWindow::onRedPadMoved()
     stanceFrame(m_race.runner)->hide();
     strideFrame(m_race.runner)->show();
     moveRunnerBy(m_race.runner, RunnerRoster[m_race.runner].redStep);
+    hearStride(Cue::RedStride);
 }
 
 // The blue pad: the second half of the stride.
@@ -276,12 +293,64 @@ void RaceWindow::onBluePadMoved()
     strideFrame(m_race.runner)->hide();
     stanceFrame(m_race.runner)->show();
     moveRunnerBy(m_race.runner, RunnerRoster[m_race.runner].blueStep);
+    hearStride(Cue::BlueStride);
 }
 
 void RaceWindow::moveRunnerBy(int runner, int step)
 {
     for (PictureBox *frame : {stanceFrame(runner), strideFrame(runner)})
         frame->move(frame->x() + step, frame->y());
+}
+
+void RaceWindow::chooseRaceByEar(bool on)
+{
+    m_raceByEarChosen = on;
+    m_raceByEar = on;
+}
+
+void RaceWindow::followScreenReader(bool running)
+{
+    m_raceByEar = running || m_raceByEarChosen;
+}
+
+// By ear, a counted half-stride is heard, and the first stride beyond each
+// quarter of the way is told.
+void RaceWindow::hearStride(Cue stride)
+{
+    if (!m_raceByEar)
+        return;
+    m_music.sound(stride);
+    const int quarters = quartersRun(stanceFrame(m_race.runner)->x());
+    if (quarters <= m_quartersCalled)
+        return;
+    m_quartersCalled = quarters;
+    m_music.sound(Cue::Quarter);
+    m_notice->say(QStringLiteral("%1m").arg(25 * quarters));
+}
+
+// By ear, mid-race, a pointer that leaves both pads is warned of: no stride
+// counts off them. Looked at once the pointer's way is known: the pad it
+// moves onto hears of it after the pad it left.
+void RaceWindow::onPadLeft()
+{
+    QTimer::singleShot(0, this, [this] {
+        const bool midRace = m_race.started && m_race.stridePhase != StridePhase::Finished;
+        if (m_raceByEar && midRace && !m_redPad->underMouse() && !m_bluePad->underMouse())
+            m_music.sound(Cue::PointerOffPads);
+    });
+}
+
+void RaceWindow::onRaceByEarKey()
+{
+    chooseRaceByEar(!m_raceByEar);
+    m_notice->say(m_raceByEar ? QStringLiteral("音声案内 オン") : QStringLiteral("音声案内 オフ"));
+}
+
+// The clock as it stands, to the tenth: a screen reader reads a label only
+// when asked, and then what it last heard.
+void RaceWindow::onClockKey()
+{
+    m_notice->say(m_clockLabel->text());
 }
 
 // A tick of the race clock: the time shown; a runner who stands beyond the
@@ -351,8 +420,17 @@ void RaceWindow::chooseRunner(int runner)
             stanceFrame(other)->setVisible(other == runner);
         for (PictureBox *pose : m_goalPoses)
             pose->hide();
+        describeRunner();
     }
     closeSelectionBar();
+}
+
+// The runner button says who runs; a screen reader reads it as the focus
+// comes back to the button from the selection bar.
+void RaceWindow::describeRunner()
+{
+    m_runnerButton->setAccessibleDescription(
+        QStringLiteral("%1が走ります").arg(QString::fromUtf8(RunnerRoster[m_race.runner].name)));
 }
 
 void RaceWindow::onBackClicked()
@@ -403,6 +481,7 @@ void RaceWindow::onRetryClicked()
     m_race.seconds = 0;
     stanceFrame(m_race.runner)->show();
     strideFrame(m_race.runner)->hide();
+    m_notice->say(QStringLiteral("新しいレースの用意ができました"));
 }
 
 // The ranking button shows the top ten as the ranking lines hold it.

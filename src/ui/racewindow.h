@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/cuesounds.h"
 #include "race/race.h"
 #include "race/raceclock.h"
 #include "ranking/rankinglines.h"
@@ -36,6 +37,15 @@ public:
     // The side windows the toolbar shows, made after the race screen. They
     // answer the game's keys as the race screen does.
     void attachSideWindows(RankingWindow *ranking, VersionWindow *version);
+
+    // The race by ear: each counted half-stride and each quarter of the way
+    // heard, the pointer off the pads warned of, the clock read on a key. On
+    // while a screen reader runs, or as the player chose (the command line's
+    // option, the key); a choice to turn it off lasts until a screen reader
+    // starts again.
+    void chooseRaceByEar(bool on);
+    void followScreenReader(bool running);
+    bool raceByEar() const { return m_raceByEar; }
 
     // Start-up: the ranking file replaces the built-in ranking. Raises the
     // file's errors; the built-in ranking then stays.
@@ -90,6 +100,11 @@ private:
     void closeSelectionBar();
     void swapBars(FlatPanel *shown, PictureBox *focused);
     void moveRunnerBy(int runner, int step);
+    void hearStride(Cue stride);
+    void onPadLeft();
+    void onRaceByEarKey();
+    void onClockKey();
+    void describeRunner();
     void finish(int runner);
     void enterFinishIntoRanking();
 
@@ -129,5 +144,8 @@ private:
     QPointer<QWidget> m_helpViewer; // the viewer that answers the game's keys
     SpokenNotice *m_notice = nullptr;
     QList<QPointer<QWidget>> m_stackedBeforeMinimise; // lowest first
+    bool m_raceByEar = false;
+    bool m_raceByEarChosen = false; // by the option or the key
+    int m_quartersCalled = 0;       // in this race, by the race by ear
     bool m_painted = false;
 };

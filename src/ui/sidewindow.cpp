@@ -1,10 +1,13 @@
 #include "ui/sidewindow.h"
 
+#include "ui/accessibility.h"
 #include "ui/controls.h"
 #include "ui/desktop.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+
+#include <algorithm>
 
 // A window of its own, so that clicking the race screen brings it in front.
 // Natively on Wayland too: the compositors put a transient child over its
@@ -23,6 +26,7 @@ SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int t
     setFixedSize(clientWidth, clientHeight);
     keepOnScreen(this);
     activateWhenShown(this);
+    m_notice = new SpokenNotice(this);
 }
 
 void SideWindow::showWindow()
@@ -45,9 +49,22 @@ void SideWindow::hideWindow()
 // The race screen is the game's one entry in the taskbar.
 void SideWindow::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         keepOutOfTaskbar(this);
+        m_lineRead = -1;
+    }
     QWidget::showEvent(event);
+}
+
+// The line before or after the one read last, the first or last one again at
+// either end.
+void SideWindow::readLine(int step)
+{
+    const QStringList lines = readableLines(this);
+    if (lines.isEmpty())
+        return;
+    m_lineRead = std::clamp(m_lineRead + step, 0, int(lines.size()) - 1);
+    m_notice->say(lines.at(m_lineRead));
 }
 
 void SideWindow::closeEvent(QCloseEvent *event)
@@ -56,9 +73,11 @@ void SideWindow::closeEvent(QCloseEvent *event)
     hideWindow();
 }
 
-// Escape and Return answer as the OK button does.
+// Escape and Return answer as the OK button does; Up and Down read a line.
 void SideWindow::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)
+        return readLine(event->key() == Qt::Key_Up ? -1 : +1);
     if (!isOkKey(event->key()))
         return QWidget::keyPressEvent(event);
     if (!event->isAutoRepeat())

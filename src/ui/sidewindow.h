@@ -4,8 +4,12 @@
 
 #include <QWidget>
 
+class SpokenNotice;
+
 // The ranking and version windows: top-level windows that hide instead of
-// closing, not owned by the race screen.
+// closing, not owned by the race screen. Up and Down read their lines to a
+// screen reader one at a time, as often as wanted (it reads a window's text
+// once, as it opens).
 class SideWindow : public QWidget
 {
     Q_OBJECT
@@ -29,5 +33,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void readLine(int step);
+
     QWidget *m_mainWindow;
+    SpokenNotice *m_notice;
+    int m_lineRead = -1; // none yet since the window was shown
 };

@@ -27,6 +27,7 @@ grep -qx 'milta100m [0-9][0-9.]*' "$out" || fail "--version printed: $(cat "$out
 run 0 --help
 grep -q '^Usage: milta100m \[options\]$' "$out" || fail "--help's usage does not name the program alone: $(cat "$out")"
 grep -q -- '--version' "$out" || fail "--help does not list --version"
+grep -q -- '--race-by-ear' "$out" || fail "--help does not list --race-by-ear"
 grep -q -- '-style' "$out" && fail "--help lists Qt's own options"
 [ ! -s "$err" ] || fail "--help wrote to stderr: $(cat "$err")"
 
@@ -41,6 +42,8 @@ grep -q 'rank.mlt' "$err" || fail "an argument was not named: $(cat "$err")"
 export MILTA_CHECK_COMMAND_LINE=1
 run 0 -style fusion
 [ ! -s "$out" ] && [ ! -s "$err" ] || fail "a command line that starts the game was answered: $(cat "$out" "$err")"
+run 0 --race-by-ear
+[ ! -s "$out" ] && [ ! -s "$err" ] || fail "--race-by-ear was answered: $(cat "$out" "$err")"
 run 0 --version
 grep -qx 'milta100m [0-9][0-9.]*' "$out" || fail "--version asked by the launcher printed: $(cat "$out")"
 run 2 --no-such-option

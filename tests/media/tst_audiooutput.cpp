@@ -182,6 +182,20 @@ private slots:
         QVERIFY(goal->position() < goal->length());
     }
 
+    // A cue of the race by ear opens the output without a song and keeps it
+    // until its note has rung out.
+    void keptWhileACueRings()
+    {
+        m_blockFrames = 64; // near real time
+        m_service->sound(Cue::Quarter);
+        QCOMPARE(m_counts.open.load(), 1);
+        QTest::qWait(cueNote(Cue::Quarter).lengthMs);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_counts.open.load(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_counts.open.load(), 0, 10000);
+        QCOMPARE(m_counts.opened.load(), 1);
+    }
+
     // A sound card that cannot be opened leaves the songs silent and still
     // under the players' control; each play tries again.
     void noDevice()

@@ -353,6 +353,34 @@ private slots:
         QVERIFY2(soundedFor >= minSeconds && soundedFor <= maxSeconds + 0.5, qPrintable(QString::number(soundedFor)));
         QVERIFY(player->position() >= player->length());
     }
+
+    // Each cue of the race by ear sounds at once, over a song or alone, with
+    // an instrument the soundfont was loaded with, and is silent again once
+    // released and rung out.
+    void cuesSoundAndEnd_data()
+    {
+        QTest::addColumn<Cue>("cue");
+        QTest::addColumn<bool>("overASong");
+        QTest::newRow("red stride") << Cue::RedStride << false;
+        QTest::newRow("blue stride over a song") << Cue::BlueStride << true;
+        QTest::newRow("quarter") << Cue::Quarter << false;
+        QTest::newRow("pointer off the pads") << Cue::PointerOffPads << false;
+    }
+    void cuesSoundAndEnd()
+    {
+        QFETCH(Cue, cue);
+        QFETCH(bool, overASong);
+        auto player = openPlayer(writeSong("one.mid", organSong(1)));
+        if (overASong) {
+            player->play();
+            render(*m_service, 0.6); // the song's note is over; its player has reset every channel
+        }
+        m_service->sound(cue);
+        QVERIFY(loudness(render(*m_service, 0.05)) > sounding);
+        QTest::qWait(cueNote(cue).lengthMs + 20); // the note's release
+        render(*m_service, 2.0);
+        QVERIFY(loudness(render(*m_service, 0.1)) < silent);
+    }
 };
 
 // The logging rules are the test's own, whatever the shell says.

@@ -64,6 +64,28 @@ private slots:
         QVERIFY(beyondFinish(FinishLeft + 1));
     }
 
+    // The quarters of the way from the start line (24) to the finish line
+    // (500) that the race by ear tells: 25m from 143 on, 50m from 262, 75m
+    // from 381; the finish is no quarter.
+    void quartersRun_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("quarters");
+        QTest::newRow("at the start") << StartLeft << 0;
+        QTest::newRow("a pixel short of 25m") << 142 << 0;
+        QTest::newRow("at 25m") << 143 << 1;
+        QTest::newRow("at 50m") << 262 << 2;
+        QTest::newRow("a pixel short of 75m") << 380 << 2;
+        QTest::newRow("at 75m") << 381 << 3;
+        QTest::newRow("at the goal poses") << GoalLeft << 3;
+    }
+    void quartersRun()
+    {
+        QFETCH(int, left);
+        QFETCH(int, quarters);
+        QCOMPARE(::quartersRun(left), quarters);
+    }
+
     // The ticks whose caption a screen reader hears; a time earlier than the
     // one before is the first tick of a new race.
     void clockAnnouncements_data()

@@ -9,7 +9,9 @@
 #include "ui/helpviewer.h"
 #include "ui/racewindow.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 // A race clock moved by hand: it ticks when told, at the time it is told, and
 // its timer can be refused as the platform may refuse it.
@@ -41,6 +43,18 @@ private:
     qint64 m_elapsed = 0;
 };
 
+// Music that never reaches a sound card and keeps the cues the race screen
+// sounds, in order, instead of sending their notes to the synth.
+class RecordingMusic : public MusicService
+{
+public:
+    RecordingMusic() : MusicService(Output::Manual) {}
+    void sound(Cue cue) override { cues.push_back(cue); }
+    int count(Cue cue) const { return int(std::ranges::count(cues, cue)); }
+
+    std::vector<Cue> cues;
+};
+
 // A race screen of its own in a fresh play folder, for each test function,
 // with music that never reaches a sound card and a clock moved by hand.
 class RaceScreenFixture
@@ -49,6 +63,7 @@ protected:
     void openRaceScreen()
     {
         folder = std::make_unique<PlayFolder>();
+        music.cues.clear();
         auto manualClock = std::make_unique<ManualRaceClock>();
         clock = manualClock.get();
         window = std::make_unique<RaceWindow>(music, help, std::move(manualClock));
@@ -84,7 +99,7 @@ protected:
         window->onClockTick();
     }
 
-    MusicService music{MusicService::Output::Manual};
+    RecordingMusic music;
     HelpEngine help;
     ManualRaceClock *clock = nullptr;
     std::unique_ptr<PlayFolder> folder;

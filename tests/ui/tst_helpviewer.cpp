@@ -1,11 +1,13 @@
 // The help viewer standing in for the platform's help engine.
 #include <QtTest>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
 
+#include "ui/accessibility.h"
 #include "ui/helpviewer.h"
 
 #include "testfile.h"
@@ -32,6 +34,7 @@ class TestHelp : public QObject
     QString writeFile(const QString &name, const QByteArray &bytes) { return writeTestFile(m_dir, name, bytes); }
 
 private slots:
+    void initTestCase() { installAccessibleInterfaces(); }
     void init() { m_help = std::make_unique<HelpEngine>(); }
     void cleanup()
     {
@@ -126,11 +129,33 @@ private slots:
         if (onALink) {
             QTest::keyClick(browser, Qt::Key_Tab);
             QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("two"));
+            QTRY_COMPARE(viewer->findChild<SpokenNotice *>()->accessibleName(), QStringLiteral("two"));
         }
         QTest::keyClick(browser, Qt::Key(key));
         QCOMPARE(viewer->isVisible(), open);
         if (key == Qt::Key_Down)
             QCOMPARE(browser->textCursor().block().text(), QStringLiteral("two"));
+        // A link followed: the caret, which a screen reader reads, goes along.
+        if (open && onALink) {
+            QTRY_COMPARE(browser->textCursor().block().text(), QStringLiteral("three"));
+            QCOMPARE(viewer->findChild<SpokenNotice *>()->accessibleName(), QStringLiteral("three"));
+        }
+    }
+
+    // A screen reader reads a table a row at a time: a key with what it does.
+    void tablesAreReadByRows()
+    {
+        m_help->showContents(writeFile("table.hlp", "<p>keys</p><table><tr><td>F1</td><td>help</td></tr>"
+                                                    "<tr><td>F2</td><td>a new race</td></tr></table><p>end</p>"));
+        HelpViewer *viewer = shownViewer();
+        QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(viewer->browser())->textInterface();
+        QVERIFY(text);
+        const QString plain = viewer->browser()->toPlainText();
+        int start = 0, end = 0;
+        for (const char *cell : {"F2", "a new race"})
+            QCOMPARE(text->textAtOffset(int(plain.indexOf(cell)), QAccessible::LineBoundary, &start, &end),
+                     QStringLiteral("F2 a new race"));
+        QCOMPARE(text->textAtOffset(0, QAccessible::LineBoundary, &start, &end), QStringLiteral("keys"));
     }
 
     // The game's own help file covers every part of the game.

@@ -1,5 +1,6 @@
 #include "racescreen.h"
 
+#include "ui/accessibility.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
@@ -60,6 +61,46 @@ private slots:
         press(Qt::Key_Enter);
         QCOMPARE(focused(), QString("Image27"));
         QVERIFY(!race().started);
+    }
+
+    // Escape closes the selection bar as 戻る does; the runner button says
+    // who runs, and after a choice, who runs now.
+    void escapeClosesTheSelectionBarAndTheRunnerIsSaid()
+    {
+        QCOMPARE(button("Image19")->accessibleDescription(), QString("ポルカさんが走ります"));
+        press(Qt::Key_Space);
+        press(Qt::Key_Escape);
+        QVERIFY(shown(window->toolbar()));
+        QCOMPARE(focused(), QString("Image19"));
+        press(Qt::Key_Space);
+        press(Qt::Key_Right);
+        press(Qt::Key_Return);
+        QCOMPARE(race().runner, 1); // the second portrait
+        QCOMPARE(button("Image19")->accessibleDescription(), QString("嘆きの老人が走ります"));
+    }
+
+    // F3 reads the clock as it stands; F4 turns the race by ear on and off,
+    // and the player's choice stands until a screen reader starts or ends.
+    void raceByEarKeys()
+    {
+        auto *notice = window->findChild<SpokenNotice *>();
+        strides(1);
+        clock->tickAt(5 * ClockIntervalMs);
+        press(Qt::Key_F3);
+        QCOMPARE(notice->accessibleName(), QString("0.5秒"));
+        QVERIFY(!window->raceByEar());
+        press(Qt::Key_F4);
+        QVERIFY(window->raceByEar());
+        QCOMPARE(notice->accessibleName(), QString("音声案内 オン"));
+        window->followScreenReader(false);
+        QVERIFY(window->raceByEar());
+        press(Qt::Key_F4);
+        QVERIFY(!window->raceByEar());
+        QCOMPARE(notice->accessibleName(), QString("音声案内 オフ"));
+        window->followScreenReader(true);
+        QVERIFY(window->raceByEar());
+        window->followScreenReader(false);
+        QVERIFY(!window->raceByEar());
     }
 
     // The focused button looks as drawn unless the keyboard brought the

@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "core/cp932.h"
+#include "ui/accessibility.h"
 #include "ui/namedialog.h"
 #include "ranking/nameentry.h"
 
@@ -206,6 +207,9 @@ private slots:
         }
         QCOMPARE(edit->text(), name);
         QCOMPARE(!dialog.findChild<QLabel *>("hint")->text().isEmpty(), hint);
+        // A screen reader is told the hint whole as it appears.
+        if (hint)
+            QVERIFY(!dialog.findChild<SpokenNotice *>()->accessibleName().isEmpty());
     }
 
     void layout()

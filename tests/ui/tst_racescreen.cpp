@@ -393,6 +393,82 @@ private slots:
         QCOMPARE(notice, ranks ? QString("1位に Ann を登録しました") : time + " ランキング外です");
     }
 
+    // By ear, the synth gets one note for each half-stride counted, red and
+    // blue apart, and none for a move that counts nothing; each quarter of
+    // the way is told once. Without the race by ear the race sounds only its
+    // tunes.
+    void raceByEar_data()
+    {
+        QTest::addColumn<bool>("byEar");
+        QTest::addColumn<bool>("unevenRunner");
+        QTest::addColumn<int>("movesPerPad"); // for each half-stride
+        QTest::newRow("a move a pad") << true << false << 1;
+        QTest::newRow("several moves a pad") << true << false << 3;
+        QTest::newRow("an uneven stride") << true << true << 2;
+        QTest::newRow("not by ear") << false << false << 2;
+    }
+    void raceByEar()
+    {
+        QFETCH(bool, byEar);
+        QFETCH(bool, unevenRunner);
+        QFETCH(int, movesPerPad);
+        if (unevenRunner)
+            window->onPortraitClicked<2>();
+        window->chooseRaceByEar(byEar);
+        auto *notice = window->findChild<SpokenNotice *>();
+        QStringList told;
+        int made = 0;
+        acceptTheName();
+        while (race().stridePhase != StridePhase::Finished) {
+            for (int i = 0; i < movesPerPad; ++i)
+                window->onRedPadMoved();
+            for (int i = 0; i < movesPerPad; ++i)
+                window->onBluePadMoved();
+            ++made;
+            if (!notice->accessibleName().isEmpty() && (told.isEmpty() || told.last() != notice->accessibleName()))
+                told << notice->accessibleName();
+            window->onClockTick();
+        }
+        QCOMPARE(made, StridesToFinish);
+        QCOMPARE(music.count(Cue::RedStride), byEar ? made : 0);
+        QCOMPARE(music.count(Cue::BlueStride), byEar ? made : 0);
+        QCOMPARE(music.count(Cue::Quarter), byEar ? 3 : 0);
+        QCOMPARE(told, byEar ? QStringList({"25m", "50m", "75m"}) : QStringList());
+        // Retry, and the next race tells its quarters again.
+        window->onRetryClicked();
+        strides(StridesToFinish / 2);
+        QCOMPARE(music.count(Cue::Quarter), byEar ? 5 : 0);
+    }
+
+    // By ear, mid-race, a pointer that leaves both pads is warned of; one
+    // that goes from pad to pad is not.
+    void pointerOffThePads_data()
+    {
+        QTest::addColumn<bool>("byEar");
+        QTest::addColumn<bool>("ontoTheOtherPad");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("onto the ground") << true << false << 1;
+        QTest::newRow("onto the other pad") << true << true << 0;
+        QTest::newRow("not by ear") << false << false << 0;
+    }
+    void pointerOffThePads()
+    {
+        QFETCH(bool, byEar);
+        QFETCH(bool, ontoTheOtherPad);
+        QFETCH(int, warnings);
+        window->chooseRaceByEar(byEar);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        FlatPanel *redPad = window->redPad(), *bluePad = window->bluePad();
+        QTest::mouseMove(redPad, redPad->rect().center());
+        QVERIFY(race().started);
+        const QPoint there = ontoTheOtherPad ? bluePad->mapTo(window.get(), bluePad->rect().center())
+                                             : redPad->mapTo(window.get(), QPoint(redPad->width() / 2, -20));
+        QTest::mouseMove(window.get(), there);
+        QCoreApplication::processEvents();
+        QCOMPARE(music.count(Cue::PointerOffPads), warnings);
+    }
+
     // An error raised while the name dialog waits is shown over it; the
     // dialog stays and the player's answer still enters the race.
     void errorInsideTheNameDialog()

@@ -1,6 +1,7 @@
 #include "racescreen.h"
 
 #include "core/exception.h"
+#include "ui/accessibility.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
@@ -23,6 +24,7 @@ class TestSideWindows : public QObject, RaceScreenFixture
     }
 
 private slots:
+    void initTestCase() { installAccessibleInterfaces(); }
     void init()
     {
         openRaceScreen();
@@ -35,6 +37,39 @@ private slots:
         version.reset();
         ranking.reset();
         closeRaceScreen();
+    }
+
+    // Up and Down read a side window's lines to a screen reader one at a
+    // time, a ranking row whole, as often as wanted while the window is open.
+    void linesReadByUpAndDown_data()
+    {
+        QTest::addColumn<bool>("rankingWindow");
+        QTest::newRow("ranking") << true;
+        QTest::newRow("version") << false;
+    }
+    void linesReadByUpAndDown()
+    {
+        QFETCH(bool, rankingWindow);
+        SideWindow *side = rankingWindow ? static_cast<SideWindow *>(ranking.get()) : version.get();
+        rankingWindow ? window->onRankingClicked() : window->onVersionClicked();
+        QVERIFY(QTest::qWaitForWindowActive(side));
+        const QStringList lines = readableLines(side);
+        QVERIFY(lines.size() >= 2);
+        if (rankingWindow)
+            QVERIFY2(lines.filter(QRegularExpression("^１位 \\S+ \\d+\\.\\d秒$")).size() == 1, qPrintable(lines.join('|')));
+        auto *notice = side->findChild<SpokenNotice *>();
+        const std::pair<Qt::Key, int> steps[] = {
+            {Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0}};
+        for (auto [key, line] : steps) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QCOMPARE(notice->accessibleName(), lines.at(line));
+        }
+        // Shown again, it reads from the top.
+        side->onOkClicked();
+        rankingWindow ? window->onRankingClicked() : window->onVersionClicked();
+        QVERIFY(QTest::qWaitForWindowActive(side));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(notice->accessibleName(), lines.at(0));
     }
 
     // A toolbar button pressed before the side windows are attached (the game
