@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/game.h"
 #include "app/platformchoice.h"
+#include "app/wholescale.h"
 
 #include <QApplication>
 
@@ -8,7 +9,7 @@ int main(int argc, char **argv)
 {
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
-    choosePlatformForGame(argc, argv);
+    chooseWholeScaleForGame(choosePlatformForGame(argc, argv));
     // Whole-pixel scaling keeps the pixel art crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     // The menu entry's name, which the desktop knows the game by on Wayland;

@@ -77,7 +77,7 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
                                                " draws at scale " + scaleText(scales.compositor) +
                                                " and X programs at " + scaleText(scales.xPrograms)};
             }
-            return {"xcb", onX};
+            return {"xcb", onX, display};
         }
         noX = "no X server answers on DISPLAY=" + std::string(display);
     }
@@ -99,7 +99,7 @@ bool xServerAnswers(const char *display, std::chrono::milliseconds deadline)
     return answered.wait_for(deadline) == std::future_status::ready && answered.get();
 }
 
-void choosePlatformForGame(int argc, char **argv)
+PlatformChoice choosePlatformForGame(int argc, char **argv)
 {
     const PlatformChoice choice = choosePlatform(std::vector<std::string>(argv, argv + argc),
                                                  std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
@@ -114,6 +114,7 @@ void choosePlatformForGame(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",
            choice.platform.empty() ? "left to Qt" : choice.platform.c_str(), choice.reason.c_str());
+    return choice;
 }
 
 double xftDpi(std::string_view resources)

@@ -17,6 +17,7 @@ struct PlatformChoice
 {
     std::string platform; // the Qt platform plugin to load; empty: as Qt chooses
     std::string reason;   // for the log, in a few words
+    std::string display = {}; // the X display that answered, where the choice is X11
 };
 
 // How the desktop draws: the largest scale of the Wayland compositor's
@@ -48,4 +49,4 @@ bool xServerAnswers(const char *display, std::chrono::milliseconds deadline);
 // Makes the choice for this process before the QApplication exists, giving
 // the X server a second to answer, and logs it in the category milta100m.platform
 // (off by default).
-void choosePlatformForGame(int argc, char **argv);
+PlatformChoice choosePlatformForGame(int argc, char **argv);
