@@ -10,9 +10,11 @@
 // gives one on every mainstream Wayland desktop) the game runs on X11, where
 // its windows open at their own places and keep out of the taskbar; where
 // only a Wayland compositor is there, natively on Wayland; so also where the
-// compositor draws at a larger scale than X programs are told to (KWin's
-// default at scale 2: it then scales X windows up, blurred). The player's own
-// choice comes first: Qt's -platform option or QT_QPA_PLATFORM.
+// compositor draws at a larger scale than X programs are told to (KWin at
+// scale 2 then scales X windows up, blurred: Plasma's "Scaled by the system";
+// Plasma 5.27's default, "Apply scaling themselves", tells them Xft.dpi 192
+// and the game draws at 2 on X11). The player's own choice comes first: Qt's
+// -platform option or QT_QPA_PLATFORM.
 struct PlatformChoice
 {
     std::string platform; // the Qt platform plugin to load; empty: as Qt chooses

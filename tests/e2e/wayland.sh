@@ -672,8 +672,12 @@ play_on_desktop()
 }
 
 # The table: a desktop at a scale, the route the game takes, and the
-# window system it chooses itself. KWin at scale 2 would scale X windows up,
-# blurred: the game runs natively there, though DISPLAY names XWayland.
+# window system it chooses itself. KWin at scale 2 without Plasma's settings
+# (no Xft.dpi, as Plasma's "Scaled by the system" for legacy applications)
+# would scale X windows up, blurred: the game runs natively there, though
+# DISPLAY names XWayland. (Plasma 5.27's default at 200 %, kwinrc's
+# [Xwayland] Scale=2 with Xft.dpi 192, lets X programs draw at 2: the game
+# takes XWayland there.)
 DESKTOP_RUNS=(
     "kwin  1 with-x xcb         kwinx"
     "kwin  2 with-x wayland;xcb kwinw"
