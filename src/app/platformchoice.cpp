@@ -42,6 +42,12 @@ const char *displayOption(const std::vector<std::string> &arguments)
     return nullptr;
 }
 
+// XDG_CURRENT_DESKTOP is a list such as "ubuntu:GNOME".
+bool isGnome(const char *currentDesktop)
+{
+    return currentDesktop && std::string_view(currentDesktop).find("GNOME") != std::string_view::npos;
+}
+
 std::string scaleText(double scale)
 {
     char text[16];
@@ -54,7 +60,8 @@ std::string scaleText(double scale)
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
                               const std::function<bool(const char *display)> &xServerAnswers,
-                              const std::function<DesktopScales(const char *display)> &desktopScales)
+                              const std::function<DesktopScales(const char *display)> &desktopScales,
+                              const char *currentDesktop)
 {
     if (hasPlatformOption(arguments))
         return {"", "the player's -platform option"};
@@ -66,6 +73,8 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
     if (isSet(display)) {
         if (xServerAnswers(display)) {
             const std::string onX = "an X server answers on DISPLAY=" + std::string(display);
+            if (isGnome(currentDesktop))
+                return {"xcb", onX + ", and GNOME Shell frames X windows only", display};
             if (isSet(waylandDisplay)) {
                 // X windows would be scaled up, blurred (or, where the
                 // compositor leaves them, drawn small). Natively the game
@@ -109,7 +118,8 @@ PlatformChoice choosePlatformForGame(int argc, char **argv)
                                                  },
                                                  [](const char *display) {
                                                      return askDesktopScales(display, std::chrono::seconds(1));
-                                                 });
+                                                 },
+                                                 std::getenv("XDG_CURRENT_DESKTOP"));
     if (!choice.platform.empty())
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",

@@ -14,7 +14,10 @@
 // scale 2 then scales X windows up, blurred: Plasma's "Scaled by the system";
 // Plasma 5.27's default, "Apply scaling themselves", tells them Xft.dpi 192
 // and the game draws at 2 on X11). The player's own choice comes first: Qt's
-// -platform option or QT_QPA_PLATFORM.
+// -platform option or QT_QPA_PLATFORM. GNOME Shell stays on X11 wherever
+// an X server answers, as Qt keeps it: it draws no frames for Wayland
+// clients, and Qt's own frame there has every button on every window, a
+// modal dialog's minimise box too.
 struct PlatformChoice
 {
     std::string platform; // the Qt platform plugin to load; empty: as Qt chooses
@@ -33,10 +36,12 @@ struct DesktopScales
 // The environment's values are null where a variable is not set; the X
 // server and the desktop's scales are asked only when the rule comes to them,
 // on the display Qt would open: the -display option's, else DISPLAY.
+// `currentDesktop` is XDG_CURRENT_DESKTOP.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
                               const std::function<bool(const char *display)> &xServerAnswers,
-                              const std::function<DesktopScales(const char *display)> &desktopScales);
+                              const std::function<DesktopScales(const char *display)> &desktopScales,
+                              const char *currentDesktop = nullptr);
 
 // The Xft.dpi of X resources as the RESOURCE_MANAGER property holds them
 // ("Xft.dpi:\t192" on a line of its own); 0 where they set none.

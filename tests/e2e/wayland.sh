@@ -655,6 +655,16 @@ play_on_desktop()
     sweep_pads 85
     wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
     race_end=$(date +%s%N)
+    if [[ $DESKTOP == gnome ]]; then
+        # Minimised through GNOME Shell (there is no taskbar to bring it back
+        # from), the name dialog comes back with the keyboard once the race
+        # screen is clicked, or at once as the activation passes to it.
+        gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+            w.get_title() == 'ランキング名前入力').forEach(w => w.minimize())" >/dev/null
+        click_race_screen_until 300 150 window_active 'ランキング名前入力' ||
+            fail "$DESKTOP, $route: the minimised name dialog did not come back: $(desktop_windows | tr '\n' ';')"
+        log "$DESKTOP, $route: the minimised name dialog came back"
+    fi
     for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
     pointer "key $RETURN_KEY"
     wait_until 10 eval '[[ $(sed -n "$((NAME_LINE + 1))p" "$PLAY/rank.mlt" | tr -d "\r") == "$name" ]]' ||
