@@ -18,6 +18,33 @@ show_side_window()
     find_window "$2" 10
 }
 
+# in_work_area "X Y W H": whether the rectangle lies wholly in the desktop's
+# work area, the screen without the panels.
+in_work_area()
+{
+    local x y w h area_x area_y area_w area_h
+    read -r x y w h <<<"$1"
+    IFS=', ' read -r area_x area_y area_w area_h _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //')
+    ((x >= area_x && y >= area_y && x + w <= area_x + area_w && y + h <= area_y + area_h))
+}
+
+# race_screen_and_side_windows_in_work_area WHERE: the race screen shown
+# last, then the ranking and the version window shown, each lies wholly in
+# the work area once framed; WHERE goes before what a failure says.
+race_screen_and_side_windows_in_work_area()
+{
+    local button_title window
+    wait_until 5 eval 'in_work_area "$(frame_geometry "$MAIN_WINDOW")"' ||
+        fail "$1the race screen at $(frame_geometry "$MAIN_WINDOW") is not in the work area"
+    find_race_screen # it may have moved once framed
+    for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
+        window=$(show_side_window "${button_title%% *}" "${button_title#* }")
+        [[ -n $window ]] || fail "$1${button_title#* } did not show"
+        wait_until 5 eval 'in_work_area "$(frame_geometry "$window")"' ||
+            fail "$1${button_title#* } at $(frame_geometry "$window") is not in the work area"
+    done
+}
+
 open_race_screen
 skips_taskbar "$MAIN_WINDOW" && fail "the race screen is kept out of the taskbar"
 # The desktop matches the window to the menu entry by its class.
@@ -80,15 +107,7 @@ stop_display
 E2E_SCREEN=800x480 start_display
 start_game
 find_race_screen
-wait_until 5 eval 'on_screen "$(frame_geometry "$MAIN_WINDOW")"' ||
-    fail "the race screen at $(frame_geometry "$MAIN_WINDOW") is not on the 800x480 screen"
-find_race_screen # it may have moved once framed
-for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
-    window=$(show_side_window "${button_title%% *}" "${button_title#* }")
-    [[ -n $window ]] || fail "${button_title#* } did not show"
-    wait_until 5 eval 'on_screen "$(frame_geometry "$window")"' ||
-        fail "${button_title#* } at $(frame_geometry "$window") is not on the screen"
-done
+race_screen_and_side_windows_in_work_area "800x480: "
 # No room beside the race screen: the help viewer goes over it, clear of the
 # pads and the clock.
 focus "$MAIN_WINDOW"
@@ -120,16 +139,6 @@ log "small screen: every window on it, help clear of the pads and the clock"
 focus "$MAIN_WINDOW"
 exit_by_button
 
-# in_work_area "X Y W H": whether the rectangle lies wholly in the desktop's
-# work area, the screen without the panels.
-in_work_area()
-{
-    local x y w h area_x area_y area_w area_h
-    read -r x y w h <<<"$1"
-    IFS=', ' read -r area_x area_y area_w area_h _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //')
-    ((x >= area_x && y >= area_y && x + w <= area_x + area_w && y + h <= area_y + area_h))
-}
-
 # KDE's "Force font DPI" (Xft.dpi, set as xrdb does) on a laptop's and a
 # full-HD screen, where scale 2 would not hold the windows at their places;
 # a small screen whose panel (openbox's margin) leaves 800x556, less than the
@@ -154,15 +163,7 @@ for row in "${desktop_settings[@]}"; do
     find_race_screen
     [[ $(xwininfo -id "$MAIN_WINDOW") == *"Width: 599"* ]] ||
         fail "$row: the race screen is not at scale 1: $(xwininfo -id "$MAIN_WINDOW" | grep -E 'Width|Height')"
-    wait_until 5 eval 'in_work_area "$(frame_geometry "$MAIN_WINDOW")"' ||
-        fail "$row: the race screen at $(frame_geometry "$MAIN_WINDOW") is not in the work area"
-    find_race_screen # it may have moved once framed
-    for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
-        window=$(show_side_window "${button_title%% *}" "${button_title#* }")
-        [[ -n $window ]] || fail "$row: ${button_title#* } did not show"
-        wait_until 5 eval 'in_work_area "$(frame_geometry "$window")"' ||
-            fail "$row: ${button_title#* } at $(frame_geometry "$window") is not in the work area"
-    done
+    race_screen_and_side_windows_in_work_area "$row: "
     import -window root "$WORK/desktop_${screen}_${dpi}_${panel}.png"
     log "$row: every window in the work area $(xprop -root _NET_WORKAREA | sed 's/.*= //; s/, /,/g' | cut -d, -f1-4)"
     focus "$MAIN_WINDOW"
