@@ -17,7 +17,6 @@ private slots:
         QTest::newRow("no Xft.dpi") << 0.0 << large << 1 << 1;
         QTest::newRow("120 rounds down") << 120.0 << large << 1 << 1;
         QTest::newRow("144 rounds up") << 144.0 << large << 2 << 2;
-        QTest::newRow("192") << 192.0 << large << 2 << 2;
         QTest::newRow("288") << 288.0 << large << 3 << 3;
         QTest::newRow("KDE's forced 144 on 1280x800: 1") << 144.0 << laptop << 1 << 2;
         QTest::newRow("no room even at 1") << 192.0 << QRect(0, 0, 800, 556) << 1 << 2;
