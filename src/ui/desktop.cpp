@@ -267,7 +267,7 @@ void keepModalDialogInSight()
 {
     QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow *focus) {
         QWidget *dialog = QApplication::activeModalWidget();
-        if (!focus || !dialog || dialog->windowHandle() == focus)
+        if (!focus || !dialog || dialog->windowHandle() == focus || !dialog->isMinimized())
             return;
         dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
         dialog->show();
