@@ -15,6 +15,7 @@ Game::Game(MusicService::Output musicOutput, const char *codePage932)
 {
     QApplication::setWindowIcon(QIcon(artwork("icon")));
     installAccessibleInterfaces();
+    keepModalDialogInSight();
 }
 
 Game::~Game() = default;

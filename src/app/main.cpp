@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/game.h"
 #include "app/platformchoice.h"
+#include "app/wholescale.h"
 
 #include <QApplication>
 
@@ -9,8 +10,10 @@ int main(int argc, char **argv)
     GameOptions options;
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv, options))
         return *exitCode;
-    if (!choosePlatformForGame(argc, argv))
+    const std::optional<PlatformChoice> platform = choosePlatformForGame(argc, argv);
+    if (!platform)
         return 1;
+    chooseWholeScaleForGame(*platform);
     // Whole-pixel scaling keeps the pixel art crisp on a high-density screen.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     // The menu entry's name, which the desktop knows the game by on Wayland;

@@ -46,6 +46,12 @@ const char *displayOption(const std::vector<std::string> &arguments)
     return nullptr;
 }
 
+// XDG_CURRENT_DESKTOP is a list such as "ubuntu:GNOME".
+bool isGnome(const char *currentDesktop)
+{
+    return currentDesktop && std::string_view(currentDesktop).find("GNOME") != std::string_view::npos;
+}
+
 std::string scaleText(double scale)
 {
     char text[16];
@@ -59,7 +65,8 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
                               const char *display, const char *waylandDisplay,
                               const std::function<DisplayAnswer(const char *display)> &xServer,
                               const std::function<DisplayAnswer(const char *waylandDisplay)> &waylandCompositor,
-                              const std::function<DesktopScales(const char *display)> &desktopScales)
+                              const std::function<DesktopScales(const char *display)> &desktopScales,
+                              const char *currentDesktop)
 {
     const char *option = displayOption(arguments);
     if (option)
@@ -111,6 +118,8 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
         x = xServer(display);
         if (x == DisplayAnswer::Answers) {
             const std::string onX = "an X server answers on DISPLAY=" + std::string(display);
+            if (isGnome(currentDesktop))
+                return {.platform = "xcb", .reason = onX + ", and GNOME Shell frames X windows only", .display = display};
             if (isSet(waylandDisplay)) {
                 // X windows would be scaled up, blurred (or, where the
                 // compositor leaves them, drawn small). Natively the game
@@ -122,7 +131,7 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
                                                " draws at scale " + scaleText(scales.compositor) +
                                                " and X programs at " + scaleText(scales.xPrograms)};
             }
-            return {"xcb", onX};
+            return {.platform = "xcb", .reason = onX, .display = display};
         }
         noX = "no X server answers on DISPLAY=" + std::string(display);
     }
@@ -154,7 +163,7 @@ DisplayAnswer probeXServer(const char *display, std::chrono::milliseconds deadli
     return answered.wait_for(deadline) == std::future_status::ready ? answered.get() : DisplayAnswer::Silent;
 }
 
-bool choosePlatformForGame(int argc, char **argv)
+std::optional<PlatformChoice> choosePlatformForGame(int argc, char **argv)
 {
     constexpr std::chrono::seconds xDeadline(1);
     // KWin reads the whole program file of a client that connects, twice,
@@ -165,17 +174,18 @@ bool choosePlatformForGame(int argc, char **argv)
         std::vector<std::string>(argv, argv + argc), std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
         std::getenv("WAYLAND_DISPLAY"), [&](const char *display) { return probeXServer(display, xDeadline); },
         [&](const char *waylandDisplay) { return probeWaylandCompositor(waylandDisplay, waylandDeadline); },
-        [&](const char *display) { return askDesktopScales(display, waylandDeadline); });
+        [&](const char *display) { return askDesktopScales(display, waylandDeadline); },
+        std::getenv("XDG_CURRENT_DESKTOP"));
     if (!choice.silent.empty()) {
         std::fprintf(stderr, "%s: no window can open: %s did not answer\n",
                      std::filesystem::path(argv[0]).filename().c_str(), choice.silent.c_str());
-        return false;
+        return std::nullopt;
     }
     if (!choice.platform.empty())
         qputenv("QT_QPA_PLATFORM", choice.platform.c_str());
     qCInfo(platformLog, "window system: %s (%s)",
            choice.platform.empty() ? "left to Qt" : choice.platform.c_str(), choice.reason.c_str());
-    return true;
+    return choice;
 }
 
 double xftDpi(std::string_view resources)

@@ -263,6 +263,19 @@ void keepOutOfTaskbar(QWidget *window)
     xcb_flush(connection);
 }
 
+void keepModalDialogInSight()
+{
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow *focus) {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!focus || !dialog || dialog->windowHandle() == focus || !dialog->isMinimized())
+            return;
+        dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    });
+}
+
 void keepOnScreen(QWidget *window, Placement placement)
 {
     if (onWayland())

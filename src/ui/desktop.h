@@ -30,6 +30,15 @@ void keepOutOfTaskbar(QWidget *window);
 // nothing.
 void activateWhenShown(QWidget *window);
 
+// Whenever another of the game's windows becomes active while a modal
+// dialog is minimised (the player clicked it, or the desktop passed the
+// activation on), the dialog comes back in front and active: the windows it
+// blocks would look active and answer nothing, and a desktop without a
+// taskbar (GNOME Shell) has nothing to bring it back from. Natively on
+// Wayland the game is never told of a minimise, and this does nothing.
+// Call once, after the QApplication is made.
+void keepModalDialogInSight();
+
 // Where a window's frame goes, given the margins of the frame.
 using Placement = std::function<QRect(const QMargins &frameMargins)>;
 

@@ -57,3 +57,16 @@ std::optional<QRect> correctedFrame(const QRect &asked, const QRect &framed, con
         return wanted;
     return std::nullopt;
 }
+
+int wholeScaleFitting(int largest, const QRect &area, std::span<const QRect> places)
+{
+    const auto fitsAt = [&](int scale) {
+        return std::ranges::all_of(places, [&](const QRect &place) {
+            return area.contains(QRect(place.topLeft() * scale, place.size() * scale));
+        });
+    };
+    int scale = std::max(largest, 1);
+    while (scale > 0 && !fitsAt(scale))
+        --scale;
+    return scale;
+}

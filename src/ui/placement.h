@@ -3,6 +3,7 @@
 #include <QRect>
 
 #include <optional>
+#include <span>
 
 // Where the game's windows go. Rectangles are window frames in screen
 // coordinates; `area` is the part of the screen that windows may use, without
@@ -29,3 +30,15 @@ QRect helpViewerFrame(const QSize &preferred, const QSize &minimum, const QRect 
 // elsewhere stays there, its choice or the player's, unless it is not
 // wholly on the screen.
 std::optional<QRect> correctedFrame(const QRect &asked, const QRect &framed, const QRect &wanted, const QRect &area);
+
+// Where the game's windows open, as designed at scale 1: the frame's top-left
+// corner and the client area's size.
+constexpr QRect RaceScreenPlace{231, 202, 599, 315};
+constexpr QRect RankingWindowPlace{331, 164, 386, 408};
+constexpr QRect VersionWindowPlace{368, 241, 308, 252};
+constexpr QRect DesignedPlaces[] = {RaceScreenPlace, RankingWindowPlace, VersionWindowPlace};
+
+// The largest whole scale, at most `largest`, at which every window drawn at
+// that scale has room at its designed place scaled likewise: its client area
+// within `area`, the work area in the screen's pixels. 0 where not even 1 has.
+int wholeScaleFitting(int largest, const QRect &area, std::span<const QRect> places = DesignedPlaces);

@@ -9,6 +9,7 @@
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
 #include "ui/helpviewer.h"
+#include "ui/placement.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
@@ -169,8 +170,8 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     setWindowIcon(QIcon(artwork("icon")));
     setFont(layoutFont(12));
     setColour(this, clAqua);
-    move(231, 202);
-    setFixedSize(599, 315);
+    move(RaceScreenPlace.topLeft());
+    setFixedSize(RaceScreenPlace.size());
     keepOnScreen(this);
 
     loadLayout<RaceWindow>(*this, rows);

@@ -1,5 +1,7 @@
 #include "ui/rankingwindow.h"
 
+#include "ui/placement.h"
+
 namespace {
 
 using W = RankingWindow;
@@ -64,7 +66,7 @@ consteval auto RankingWindow::layout()
 // clang-format on
 
 RankingWindow::RankingWindow(QWidget *mainWindow)
-    : SideWindow(mainWindow, "ランキング", 331, 164, 386, 408, clBlack)
+    : SideWindow(mainWindow, "ランキング", RankingWindowPlace, clBlack)
 {
     static constexpr auto rows = layout();
     static_assert(everyImageHasAPicture(rows));

@@ -13,8 +13,7 @@
 // Natively on Wayland too: the compositors put a transient child over its
 // parent (KWin centres it there, GNOME Shell puts it over the pads) and keep
 // it in front, where it would hide the pads and the toolbar until OK.
-SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth,
-                       int clientHeight, BgrColour colour)
+SideWindow::SideWindow(QWidget *mainWindow, const char *caption, const QRect &place, BgrColour colour)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow)
 {
@@ -22,8 +21,8 @@ SideWindow::SideWindow(QWidget *mainWindow, const char *caption, int left, int t
     setWindowTitle(QString::fromUtf8(caption));
     setFont(layoutFont(12));
     setColour(this, colour);
-    move(left, top);
-    setFixedSize(clientWidth, clientHeight);
+    move(place.topLeft());
+    setFixedSize(place.size());
     keepOnScreen(this);
     activateWhenShown(this);
     m_notice = new SpokenNotice(this);

@@ -14,8 +14,8 @@ class SideWindow : public QWidget
 {
     Q_OBJECT
 public:
-    SideWindow(QWidget *mainWindow, const char *caption, int left, int top, int clientWidth, int clientHeight,
-               BgrColour colour);
+    // `place`: the frame's top-left corner and the client area's size.
+    SideWindow(QWidget *mainWindow, const char *caption, const QRect &place, BgrColour colour);
 
     // A hidden window is shown and activated; so is one the player
     // minimised, restored. A shown one is left as it is, not even raised.

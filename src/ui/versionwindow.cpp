@@ -1,5 +1,7 @@
 #include "ui/versionwindow.h"
 
+#include "ui/placement.h"
+
 namespace {
 
 using W = VersionWindow;
@@ -38,7 +40,7 @@ consteval auto VersionWindow::layout()
 }
 // clang-format on
 
-VersionWindow::VersionWindow(QWidget *mainWindow) : SideWindow(mainWindow, "Ver情報", 368, 241, 308, 252, clBlack)
+VersionWindow::VersionWindow(QWidget *mainWindow) : SideWindow(mainWindow, "Ver情報", VersionWindowPlace, clBlack)
 {
     static constexpr auto rows = layout();
     static_assert(everyImageHasAPicture(rows));

@@ -144,6 +144,31 @@ private slots:
         QCOMPARE(QString::fromStdString(choice.platform), platform);
     }
 
+    // GNOME Shell frames X windows only: the game stays on XWayland there,
+    // whatever the scales; without an X server it still runs natively.
+    void gnome_data()
+    {
+        QTest::addColumn<QString>("currentDesktop");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("GNOME at 2, no Xft.dpi: X") << "GNOME" << ":0" << "xcb";
+        QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << ":0" << "xcb";
+        QTest::newRow("GNOME without X: native") << "GNOME" << "-" << "wayland";
+        QTest::newRow("KDE at 2, no Xft.dpi: native") << "KDE" << ":0" << "wayland;xcb";
+    }
+    void gnome()
+    {
+        QFETCH(QString, currentDesktop);
+        QFETCH(QString, display);
+        QFETCH(QString, platform);
+        const std::string desktop = currentDesktop.toStdString(), x = display.toStdString();
+        const PlatformChoice choice = choosePlatform(
+            {"milta100m"}, nullptr, x == "-" ? nullptr : x.c_str(), "wayland-0",
+            [](const char *) { return DisplayAnswer::Answers; }, [](const char *) { return DisplayAnswer::Answers; },
+            [](const char *) { return DesktopScales{2, 1}; }, desktop.c_str());
+        QCOMPARE(QString::fromStdString(choice.platform), platform);
+    }
+
     // The scales are asked for only where the game would take X11 and a
     // compositor is there to take it natively.
     void scalesAskedOnlyWithBoth_data()

@@ -607,7 +607,26 @@ window_active() { [[ $(desktop_window "$1" | cut -d'|' -f8) == true ]]; }
 # The evdev codes of the keys a name is typed with.
 declare -A KEY_CODES=([a]=30 [b]=48 [c]=46 [d]=32 [e]=18 [f]=33 [g]=34 [h]=35 [i]=23 [j]=36 [k]=37 [l]=38 [m]=50
                       [n]=49 [o]=24 [p]=25 [q]=16 [r]=19 [s]=31 [t]=20 [u]=22 [v]=47 [w]=17 [x]=45 [y]=21 [z]=44)
-RETURN_KEY=28
+RETURN_KEY=28 ESCAPE_KEY=1
+
+# title_bar_buttons TITLE: how many buttons the window's title bar shows at
+# its right end, read from a picture of the screen: runs of dark columns in
+# the glyph band of its last 95 pixels, clear of a centred title (GNOME's
+# close box sits about 20 pixels from the end, each further button about 38
+# pixels to the left of the last).
+title_bar_buttons()
+{
+    local x y width
+    IFS='|' read -r _ x y width _ < <(desktop_window "$1")
+    [[ -n $width ]] || return 1
+    desktop_capture "$((x + width - 95))" "$((y + 10))" 90 18 title_bar || return 1
+    convert "$WORK/title_bar.png" -colorspace gray -threshold 80% -negate -scale 90x1! -depth 8 gray:- |
+        od -An -tu1 -v | tr -s ' ' '\n' | awk 'NF {dark = $1 > 20; if (dark && !was) runs++; was = dark} END {print runs + 0}'
+}
+
+# has_close_box_only TITLE: the frame the side windows and the name dialog
+# are given: a close box and no other button.
+has_close_box_only() { [[ $(title_bar_buttons "$1") == 1 ]]; }
 
 # play_on_desktop WITH_X PLATFORM NAME: the scenario, on the desktop started
 # last: the game chooses PLATFORM; through XWayland, ten starts in a row put
@@ -665,6 +684,20 @@ play_on_desktop()
     done
     click_race_screen_until "$x" "$y" race_screen_drawn ||
         fail "$DESKTOP, $route: with the ranking window at $ranking_frame, the pads or the exit button stay hidden"
+    if [[ $DESKTOP == gnome && $route == x11 ]]; then
+        # GNOME Shell frames X windows as they ask: the side windows with a
+        # close box only; the version window is closed again with Escape.
+        wait_until 5 has_close_box_only 'ランキング' ||
+            fail "$DESKTOP, $route: the ranking window's title bar has $(title_bar_buttons 'ランキング') buttons"
+        click_race_screen_until "$VERSION_X" "$BUTTON_Y" has_window 'Ver情報' ||
+            fail "$DESKTOP, $route: the version button showed no version window"
+        wait_until 5 has_close_box_only 'Ver情報' ||
+            fail "$DESKTOP, $route: the version window's title bar has $(title_bar_buttons 'Ver情報') buttons"
+        wait_until 5 window_active 'Ver情報' || fail "$DESKTOP, $route: the version window has not the keyboard"
+        pointer "key $ESCAPE_KEY"
+        wait_until 5 eval '! has_window Ver情報' || fail "$DESKTOP, $route: Escape left the version window up"
+        log "$DESKTOP, $route: the side windows' title bars have a close box only"
+    fi
 
     # A race through the desktop's input route.
     local i race_start race_end
@@ -672,6 +705,21 @@ play_on_desktop()
     sweep_pads 85
     wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
     race_end=$(date +%s%N)
+    if [[ $DESKTOP == gnome && $route == x11 ]]; then
+        # Its title bar has a close box only. Minimised through GNOME Shell
+        # (there is no taskbar to bring it back from), it is up again with
+        # the keyboard once the race screen is clicked (clear of the dialog,
+        # over its middle): the game brings it back when another of its
+        # windows becomes active, and GNOME Shell does not minimise a window
+        # whose frame has no minimise box.
+        wait_until 5 has_close_box_only 'ランキング名前入力' ||
+            fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
+        gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+            w.get_title() == 'ランキング名前入力').forEach(w => w.minimize())" >/dev/null
+        click_race_screen_until 10 100 window_active 'ランキング名前入力' ||
+            fail "$DESKTOP, $route: the minimised name dialog did not come back: $(desktop_windows | tr '\n' ';')"
+        log "$DESKTOP, $route: the name dialog's close box only; up again after a minimise"
+    fi
     for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
     pointer "key $RETURN_KEY"
     wait_until 10 eval '[[ $(sed -n "$((NAME_LINE + 1))p" "$PLAY/rank.mlt" | tr -d "\r") == "$name" ]]' ||
@@ -689,8 +737,12 @@ play_on_desktop()
 }
 
 # The table: a desktop at a scale, the route the game takes, and the
-# window system it chooses itself. KWin at scale 2 would scale X windows up,
-# blurred: the game runs natively there, though DISPLAY names XWayland.
+# window system it chooses itself. KWin at scale 2 without Plasma's settings
+# (no Xft.dpi, as Plasma's "Scaled by the system" for legacy applications)
+# would scale X windows up, blurred: the game runs natively there, though
+# DISPLAY names XWayland. (Plasma 5.27's default at 200 %, kwinrc's
+# [Xwayland] Scale=2 with Xft.dpi 192, lets X programs draw at 2: the game
+# takes XWayland there.)
 DESKTOP_RUNS=(
     "kwin  1 with-x xcb         kwinx"
     "kwin  2 with-x wayland;xcb kwinw"

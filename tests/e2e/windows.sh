@@ -4,6 +4,9 @@
 # minimising and restoring the game keeps the windows' stacking, the help
 # viewer leaves the race in sight. Then, on an 800x480 screen, every
 # window stays on the screen, and help does not cover the pads or the clock.
+# Last, with the desktop settings players use (a forced font DPI, a panel),
+# every window lies wholly in the work area.
+E2E_TIMEOUT=${E2E_TIMEOUT:-180}
 source "$(dirname "$0")/lib.sh" "$@"
 
 # show_side_window BUTTON_X TITLE: its toolbar button, pressed with the race
@@ -13,6 +16,33 @@ show_side_window()
     focus "$MAIN_WINDOW"
     click "$1" "$BUTTON_Y"
     find_window "$2" 10
+}
+
+# in_work_area "X Y W H": whether the rectangle lies wholly in the desktop's
+# work area, the screen without the panels.
+in_work_area()
+{
+    local x y w h area_x area_y area_w area_h
+    read -r x y w h <<<"$1"
+    IFS=', ' read -r area_x area_y area_w area_h _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //')
+    ((x >= area_x && y >= area_y && x + w <= area_x + area_w && y + h <= area_y + area_h))
+}
+
+# race_screen_and_side_windows_in_work_area WHERE: the race screen shown
+# last, then the ranking and the version window shown, each lies wholly in
+# the work area once framed; WHERE goes before what a failure says.
+race_screen_and_side_windows_in_work_area()
+{
+    local button_title window
+    wait_until 5 eval 'in_work_area "$(frame_geometry "$MAIN_WINDOW")"' ||
+        fail "$1the race screen at $(frame_geometry "$MAIN_WINDOW") is not in the work area"
+    find_race_screen # it may have moved once framed
+    for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
+        window=$(show_side_window "${button_title%% *}" "${button_title#* }")
+        [[ -n $window ]] || fail "$1${button_title#* } did not show"
+        wait_until 5 eval 'in_work_area "$(frame_geometry "$window")"' ||
+            fail "$1${button_title#* } at $(frame_geometry "$window") is not in the work area"
+    done
 }
 
 open_race_screen
@@ -77,15 +107,7 @@ stop_display
 E2E_SCREEN=800x480 start_display
 start_game
 find_race_screen
-wait_until 5 eval 'on_screen "$(frame_geometry "$MAIN_WINDOW")"' ||
-    fail "the race screen at $(frame_geometry "$MAIN_WINDOW") is not on the 800x480 screen"
-find_race_screen # it may have moved once framed
-for button_title in "$RANKING_X ランキング" "$VERSION_X Ver情報"; do
-    window=$(show_side_window "${button_title%% *}" "${button_title#* }")
-    [[ -n $window ]] || fail "${button_title#* } did not show"
-    wait_until 5 eval 'on_screen "$(frame_geometry "$window")"' ||
-        fail "${button_title#* } at $(frame_geometry "$window") is not on the screen"
-done
+race_screen_and_side_windows_in_work_area "800x480: "
 # No room beside the race screen: the help viewer goes over it, clear of the
 # pads and the clock.
 focus "$MAIN_WINDOW"
@@ -110,4 +132,35 @@ wait_until 5 window_gone "$dialog" || fail "Esc did not close the name dialog"
 log "small screen: every window on it, help clear of the pads and the clock"
 focus "$MAIN_WINDOW"
 exit_by_button
+
+# KDE's "Force font DPI" (Xft.dpi, set as xrdb does) on a laptop's and a
+# full-HD screen, where scale 2 would not hold the windows at their places;
+# a small screen whose panel (openbox's margin) leaves 800x556, less than the
+# ranking window's place at scale 1. The game draws at 1 there (the client
+# width says so), and every window lies wholly in the work area.
+#   screen     Xft.dpi  panel at the bottom
+desktop_settings=(
+    "1280x800  144 0"
+    "1280x800  192 0"
+    "1920x1080 144 0"
+    "1920x1080 192 0"
+    "800x600   96  44"
+)
+mkdir -p "$WORK/openbox"
+for row in "${desktop_settings[@]}"; do
+    read -r screen dpi panel <<<"$row"
+    stop_display
+    sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$WORK/openbox/rc.xml"
+    XDG_CONFIG_HOME=$WORK E2E_SCREEN=$screen start_display
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t%s' "$dpi")"
+    start_game
+    find_race_screen
+    [[ $(xwininfo -id "$MAIN_WINDOW") == *"Width: 599"* ]] ||
+        fail "$row: the race screen is not at scale 1: $(xwininfo -id "$MAIN_WINDOW" | grep -E 'Width|Height')"
+    race_screen_and_side_windows_in_work_area "$row: "
+    import -window root "$WORK/desktop_${screen}_${dpi}_${panel}.png"
+    log "$row: every window in the work area $(xprop -root _NET_WORKAREA | sed 's/.*= //; s/, /,/g' | cut -d, -f1-4)"
+    focus "$MAIN_WINDOW"
+    exit_by_button
+done
 log "pass"

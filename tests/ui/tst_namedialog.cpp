@@ -9,6 +9,7 @@
 
 #include "core/cp932.h"
 #include "ui/accessibility.h"
+#include "ui/desktop.h"
 #include "ui/namedialog.h"
 #include "ranking/nameentry.h"
 
@@ -314,6 +315,23 @@ private slots:
         QApplication::exec();
         QCOMPARE(answer, noName);
         QVERIFY(!stuck);
+    }
+
+    // A name dialog minimised with the race screen blocked behind it comes
+    // back, active, as soon as another of the game's windows is.
+    void minimisedDialogComesBack()
+    {
+        keepModalDialogInSight();
+        QWidget raceScreen;
+        raceScreen.show();
+        QVERIFY(QTest::qWaitForWindowActive(&raceScreen));
+        RankingNameDialog dialog(1, &raceScreen, QString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.showMinimized();
+        raceScreen.activateWindow();
+        QTRY_VERIFY(!dialog.isMinimized());
+        QTRY_VERIFY(dialog.isActiveWindow());
     }
 };
 

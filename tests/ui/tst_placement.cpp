@@ -118,6 +118,30 @@ private slots:
         QFETCH(QRect, corrected);
         QCOMPARE(::correctedFrame(asked, framed, wanted, area).value_or(QRect()), corrected);
     }
+
+    // The designed places scaled reach x 830 and y 572 at scale 1.
+    void wholeScaleFitting_data()
+    {
+        QTest::addColumn<int>("largest");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("1280x800 at 2: the ranking window would end at y 1144") << 2 << QRect(0, 0, 1280, 800) << 1;
+        QTest::newRow("1920x1080 at 2") << 2 << QRect(0, 0, 1920, 1080) << 1;
+        QTest::newRow("2560x1600 at 3: down to 2") << 3 << QRect(0, 0, 2560, 1600) << 2;
+        QTest::newRow("just room at 2") << 2 << QRect(0, 0, 1660, 1144) << 2;
+        QTest::newRow("a pixel short at 2") << 2 << QRect(0, 0, 1660, 1143) << 1;
+        QTest::newRow("a tall panel at the top: clear of the places at 2 only") << 2 << QRect(0, 200, 2560, 1400)
+                                                                               << 2;
+        QTest::newRow("800x600 with a 44-pixel panel: no room at 1") << 1 << QRect(0, 0, 800, 556) << 0;
+        QTest::newRow("no scale asked: 1") << 0 << QRect(0, 0, 1024, 768) << 1;
+    }
+    void wholeScaleFitting()
+    {
+        QFETCH(int, largest);
+        QFETCH(QRect, area);
+        QFETCH(int, scale);
+        QCOMPARE(::wholeScaleFitting(largest, area), scale);
+    }
 };
 
 QTEST_MAIN(TestPlacement)
