@@ -171,6 +171,10 @@ start_display()
 {
     exec 9>>"$XSERVER_LOCK"
     flock -w 30 9 || fail "the X server lock stayed taken"
+    # Emptied here, not by the background job's own redirection, which may
+    # come after the wait below has read the number of an X server stopped
+    # before (a test that starts a second one).
+    : >"$WORK/display"
     Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset -ac \
         3>"$WORK/display" </dev/null >"$WORK/xvfb.log" 2>&1 9>&- &
     XSERVER_PID=$!
