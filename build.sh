@@ -18,7 +18,7 @@ TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick x11-utils strace desktop-f
                dbus-daemon dbus-bin fcitx5 fcitx5-mozc fcitx5-frontend-qt6 at-spi2-core python3-pyatspi lintian
                weston xwayland qt6-wayland sway grim wtype libwayland-bin
                kwin-wayland kwin-style-breeze plasma-wayland-protocols gnome-shell libglib2.0-bin python3-gi
-               orca speech-dispatcher speech-dispatcher-espeak-ng python3-speechd)
+               orca speech-dispatcher speech-dispatcher-espeak-ng python3-speechd gdb)
 
 install_packages() {
     local missing=()

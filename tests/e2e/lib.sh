@@ -78,7 +78,22 @@ fail()
     log "FAIL: $*"
     # What the screen looked like, for whoever reads the failure.
     save_screen "$WORK/failure.png" && keep_work=1 || true
+    save_game_threads
     exit 1
+}
+
+# What a game that is still running was doing when a test failed: every
+# thread's stack in game-threads.txt, the main thread's innermost calls in the log.
+save_game_threads()
+{
+    [[ -n $GAME_PID ]] && ! process_gone "$GAME_PID" && command -v gdb >/dev/null || return 0
+    timeout 60 gdb -batch -nx -p "$GAME_PID" -ex 'thread apply all bt 40' >"$WORK/game-threads.txt" 2>&1 || true
+    log "the game was in: $(awk '/^Thread 1 / {main = 1; next}
+        main && /^#/ && match($0, / in /) {
+            call = substr($0, RSTART + 4); sub(/[ (].*/, "", call)
+            printf "%s%s", (n ? " <- " : ""), (call == "" ? "??" : call)
+            if (++n == 8) exit
+        }' "$WORK/game-threads.txt") (every thread: game-threads.txt)"
 }
 
 keep_work=${E2E_KEEP:-0}

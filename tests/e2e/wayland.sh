@@ -19,7 +19,7 @@ E2E_TOOLS="weston Xwayland sway swaymsg grim wtype setpriv xdotool xwininfo xpro
            kwin_wayland gnome-shell gdbus dbus-daemon"
 E2E_PACKAGES="weston xwayland sway grim wtype util-linux xdotool x11-utils imagemagick python3 kwin-wayland
               kwin-style-breeze gnome-shell libglib2.0-bin dbus-daemon"
-E2E_TIMEOUT=${E2E_TIMEOUT:-240}
+E2E_TIMEOUT=${E2E_TIMEOUT:-480} # four desktops, each with a race; a busy machine takes three minutes
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 VIRTUAL_INPUT=${3:-}
 [[ -x $VIRTUAL_INPUT ]] ||
