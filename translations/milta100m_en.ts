@@ -279,7 +279,7 @@
     <name>VersionWindow</name>
     <message>
         <source>ミルタ100ｍ走</source>
-        <translation>Milta 100m Dash</translation>
+        <translation>Milta 100m</translation>
     </message>
     <message>
         <source>Ver．1.00</source>
