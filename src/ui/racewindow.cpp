@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QTimer>
 
@@ -503,9 +504,11 @@ void RaceWindow::onRankingClicked()
 // race goes on while help is open, so the viewer leaves it in sight.
 void RaceWindow::onHelpClicked()
 {
-    const QString helpFile =
-        QString::fromStdString(helpFileName(QCoreApplication::applicationFilePath().toStdString(),
-                                            m_help.language().toStdString()));
+    const std::string program = QCoreApplication::applicationFilePath().toStdString();
+    QString helpFile = QString::fromStdString(helpFileName(program, m_help.language().toStdString()));
+    // A language without a help page of its own shows the game's own.
+    if (!QFileInfo::exists(helpFile))
+        helpFile = QString::fromStdString(helpFileName(program));
     const QRect pads = m_redPad->geometry().united(m_bluePad->geometry());
     // The clock's text grows to the right, up to the window's edge.
     const QRect clock(m_clockLabel->pos(), QPoint(width() - 1, m_clockLabel->geometry().bottom()));
