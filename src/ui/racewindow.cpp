@@ -104,7 +104,7 @@ consteval auto RaceWindow::layout()
             .picture = "cloud"},
         Row{.objectName = "Label1", .control = slot<&W::m_clockLabel>,
             .left = 472, .top = 72,
-            .text = nullptr, .font = ClockFont},
+            .font = ClockFont},
         layoutRowsFor<1, RunnerCount>(laterRunnersFrames),
         layoutRowsFor<0, RunnerCount>(goalPose),
         Row{.objectName = "Panel3", .control = slot<&W::m_groundStrip>,
@@ -177,6 +177,7 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
 
     loadLayout<RaceWindow>(*this, rows);
     // For a player who cannot see them; the race itself stays a pointer game.
+    // The clock stands still, in the player's words.
     m_clockLabel->setText(timeCaption(0, 0));
     setAccessibleDescription(
         tr("赤と青のパッドの上でマウスを左右に振って走者を走らせ、100mのタイムを競うゲームで、F1 キーでヘルプが開きます。"));
@@ -496,8 +497,8 @@ void RaceWindow::onRankingClicked()
     for (int k = 0; k < RankingPlaces; ++k)
         m_rankingWindow->nameLabel(k)->setText(shownText(rankingLines().line(NameColumn + k)));
     for (int k = 0; k < RankingPlaces; ++k)
-        m_rankingWindow->timeLabel(k)->setText(
-            timeCaption(shownText(rankingLines().line(SecondsColumn + k)), shownText(rankingLines().line(TenthsColumn + k))));
+        m_rankingWindow->timeLabel(k)->setText(timeCaption(shownText(rankingLines().line(SecondsColumn + k)),
+                                                           shownText(rankingLines().line(TenthsColumn + k))));
 }
 
 // The help button: the help file beside the program, named after it. The

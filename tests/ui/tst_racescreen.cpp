@@ -476,8 +476,9 @@ private slots:
         MessageBoxAnswerer boxes;
         whenModalOpens<QDialog>([&](QDialog *dialog) {
             for (int n = 1; n <= 2; ++n) {
-                QMetaObject::invokeMethod(window.get(), [] { guarded([] { throw EFOpenError(Fault::FileNotOpened, {"queued"}); }); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    window.get(), [] { guarded([] { throw EFOpenError(Fault::FileNotOpened, {"queued"}); }); },
+                    Qt::QueuedConnection);
                 QTRY_COMPARE(boxes.texts.size(), n);
                 QCOMPARE(QApplication::activeModalWidget(), dialog);
             }
