@@ -5,14 +5,18 @@
 #include "ui/errorbox.h"
 #include "ui/layout.h"
 #include "ui/racewindow.h"
+#include "ui/translation.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
 #include <QApplication>
+#include <QLocale>
 
 Game::Game(MusicService::Output musicOutput, const char *codePage932)
     : m_codePage932(codePage932), m_music(musicOutput)
 {
+    // The player's language, before any window: the help follows it.
+    m_help.setLanguage(installTranslation(m_translator, QLocale::system()));
     QApplication::setWindowIcon(QIcon(artwork("icon")));
     installAccessibleInterfaces();
     keepModalDialogInSight();

@@ -5,14 +5,16 @@
 #include "ui/helpviewer.h"
 #include "ui/screenreader.h"
 
+#include <QTranslator>
+
 #include <memory>
 
 class RaceWindow;
 class RankingWindow;
 class VersionWindow;
 
-// The application object: the music and the help for the whole run, and the
-// three windows. It makes them in order (the two hidden side windows once the
+// The application object: the music, the help and the translation for the
+// whole run, and the three windows. It makes them in order (the two hidden side windows once the
 // race screen's first frame is out), runs the event loop and takes them down
 // again. The QApplication must exist first.
 class Game
@@ -39,6 +41,7 @@ private:
     void makeSideWindows();
 
     const char *m_codePage932;
+    QTranslator m_translator;
     MusicService m_music;
     HelpEngine m_help;
     ScreenReaderStatus m_screenReader;

@@ -186,7 +186,5 @@ std::string cp932ToUtf8ForDisplay(std::string_view bytes)
 void requireCp932(const char *iconvName)
 {
     if (!Converter(iconvName, "UTF-8").valid() || !Converter("UTF-8", iconvName).valid())
-        throw EEncodingError(std::string("このシステムの iconv はコード ページ 932 (") + iconvName
-                             + ") を変換できないため、ランキングの名前を読み書きできません。"
-                               "iconv の変換モジュール (glibc の gconv) を入れてください");
+        throw EEncodingError(Fault::CodePageMissing, {iconvName});
 }

@@ -72,10 +72,13 @@ std::string applicationTitle(std::string_view programPath)
     return title;
 }
 
-std::string helpFileName(std::string_view programPath)
+std::string helpFileName(std::string_view programPath, std::string_view language)
 {
     const auto mark = programPath.find_last_of(".\\/:");
     if (mark != std::string_view::npos && programPath[mark] == '.')
         programPath = programPath.substr(0, mark);
-    return std::string(programPath) + ".hlp";
+    std::string name(programPath);
+    if (!language.empty())
+        name.append("_").append(language);
+    return name + ".hlp";
 }

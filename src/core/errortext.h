@@ -23,4 +23,6 @@ std::string applicationTitle(std::string_view programPath);
 
 // The help file of a program: its path with the extension replaced by ".hlp".
 // The extension starts at the last "." that comes after every "/", "\" and ":".
-std::string helpFileName(std::string_view programPath);
+// In another language than the game's own, "_" and the language come before
+// ".hlp" ("milta100m_en.hlp").
+std::string helpFileName(std::string_view programPath, std::string_view language = {});

@@ -155,28 +155,27 @@ std::optional<std::bitset<128>> programsChosen(std::string_view bytes)
     return programs;
 }
 
-std::string midiOpenErrorText(MidiFileFault fault, std::string_view fileName)
+Fault openFault(MidiFileFault fault)
 {
-    const std::string name(fileName);
     switch (fault) {
     case MidiFileFault::None:
         break;
     case MidiFileFault::Missing:
-        return "ファイル " + name + " が見つかりません";
+        return Fault::TuneMissing;
     case MidiFileFault::Unreadable:
-        return "ファイル " + name + " を読み込めません";
+        return Fault::TuneUnreadable;
     case MidiFileFault::Empty:
-        return "ファイル " + name + " は空です";
+        return Fault::TuneEmpty;
     case MidiFileFault::NotMidi:
-        return "ファイル " + name + " は標準 MIDI ファイルではありません";
+        return Fault::TuneNotMidi;
     case MidiFileFault::BadHeader:
-        return "ファイル " + name + " の MIDI ヘッダーが壊れています";
+        return Fault::TuneBadHeader;
     case MidiFileFault::UnsupportedFormat:
-        return "ファイル " + name + " は再生できない形式の MIDI ファイルです";
+        return Fault::TuneUnplayable;
     case MidiFileFault::NoTracks:
-        return "ファイル " + name + " にはトラックがありません";
+        return Fault::TuneWithoutTracks;
     case MidiFileFault::Truncated:
-        return "ファイル " + name + " は途中で切れています";
+        return Fault::TuneTruncated;
     }
-    return "原因不明のエラー";
+    return Fault::Unknown;
 }

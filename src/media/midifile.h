@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/exception.h"
+
 #include <bitset>
 #include <optional>
 #include <string>
@@ -35,6 +37,5 @@ MidiFileFault loadMidiFile(const std::string &path, std::string &bytes);
 // song may choose any program.
 std::optional<std::bitset<128>> programsChosen(std::string_view bytes);
 
-// The message of a failed open, naming the file as the player holds it
-// (UTF-8): the text for the fault, or "原因不明のエラー" when it has none.
-std::string midiOpenErrorText(MidiFileFault fault, std::string_view fileName);
+// The error of a failed open for a fault of the file (Unknown for None).
+Fault openFault(MidiFileFault fault);

@@ -28,14 +28,14 @@ void TunePlayer::open()
     std::string bytes;
     const MidiFileFault fault = loadMidiFile(QFile::encodeName(m_fileName).toStdString(), bytes);
     if (fault != MidiFileFault::None)
-        throw EMCIDeviceError(midiOpenErrorText(fault, m_fileName.toStdString()));
+        throw EMCIDeviceError(openFault(fault), {m_fileName.toStdString()});
     m_song = m_service.addSong(std::move(bytes));
 }
 
 void TunePlayer::requireOpen() const
 {
     if (m_song == 0)
-        throw EMCIDeviceError("MCI デバイスがありません");
+        throw EMCIDeviceError(Fault::TuneNotOpen);
 }
 
 void TunePlayer::rewind()

@@ -8,7 +8,7 @@
 // One tune of the race screen: a MIDI song file that sounds through the
 // game's music service. open() checks the file and throws EMCIDeviceError
 // when it cannot be played; every command on a player that is not open
-// throws EMCIDeviceError "MCI デバイスがありません". Anything that goes wrong
+// throws EMCIDeviceError (Fault::TuneNotOpen). Anything that goes wrong
 // after a successful open leaves the game silent.
 class TunePlayer : public QObject
 {

@@ -8,11 +8,6 @@ void advanceClock(RaceState &race, std::int64_t elapsedMs)
     race.tenths = static_cast<int>(ticks % 10);
 }
 
-std::string clockCaption(int seconds, int tenths)
-{
-    return std::to_string(seconds) + "." + std::to_string(tenths) + "秒";
-}
-
 bool ClockAnnouncements::dueAt(std::int64_t elapsedMs)
 {
     if (m_lastMs && elapsedMs - *m_lastMs < IntervalMs)

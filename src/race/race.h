@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/translatable.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -27,8 +29,9 @@ struct RaceState
     std::string entryName; // the last name entered for the ranking, code page 932
 };
 
-// A runner of the roster: his name, as his portrait's hint shows it, and the
-// pixels he gains on each pad. The race window holds each runner's sprite
+// A runner of the roster: his name, as his portrait's hint shows it (the
+// window layer translates it in the context "Runner"), and the pixels he
+// gains on each pad. The race window holds each runner's sprite
 // frames, goal pose and portrait, indexed like the roster.
 struct Runner
 {
@@ -38,11 +41,11 @@ struct Runner
 };
 
 inline constexpr std::array RunnerRoster = {
-    Runner{"ポルカさん", 3, 3},
-    Runner{"嘆きの老人", 3, 3},
-    Runner{"サスライの剣士", 5, 1}, // who strides unevenly
-    Runner{"ダイモン ゴロウ", 3, 3},
-    Runner{"ナギ先生", 3, 3},
+    Runner{QT_TRANSLATE_NOOP("Runner", "ポルカさん"), 3, 3},
+    Runner{QT_TRANSLATE_NOOP("Runner", "嘆きの老人"), 3, 3},
+    Runner{QT_TRANSLATE_NOOP("Runner", "サスライの剣士"), 5, 1}, // who strides unevenly
+    Runner{QT_TRANSLATE_NOOP("Runner", "ダイモン ゴロウ"), 3, 3},
+    Runner{QT_TRANSLATE_NOOP("Runner", "ナギ先生"), 3, 3},
 };
 inline constexpr int RunnerCount = int(RunnerRoster.size());
 
@@ -77,9 +80,6 @@ inline constexpr int ClockIntervalMs = 70; // one tick is one tenth on the race 
 // stalled stands for the ticks the timer dropped meanwhile: the clock then
 // shows the real time since the start, in whole ticks.
 void advanceClock(RaceState &race, std::int64_t elapsedMs);
-
-// The clock's caption, "12.3秒", without leading zeros or padding.
-std::string clockCaption(int seconds, int tenths);
 
 inline bool beyondFinish(int frameALeft) { return frameALeft > FinishLeft; }
 

@@ -16,7 +16,7 @@ void TimerRaceClock::start()
     m_sinceStart.start();
     m_timer.start();
     if (!m_timer.isActive())
-        throw EOutOfResources("タイマーを取得できません");
+        throw EOutOfResources(Fault::TimerRefused);
 }
 
 void TimerRaceClock::stop()

@@ -13,7 +13,7 @@ class RaceClock : public QObject
 public:
     using QObject::QObject;
 
-    // Raises EOutOfResources "タイマーを取得できません" when the platform
+    // Raises EOutOfResources (Fault::TimerRefused) when the platform
     // refuses the timer; the clock is switched on all the same.
     virtual void start() = 0;
     virtual void stop() = 0;

@@ -17,7 +17,7 @@ int parseTimeLine(std::string_view line)
         if (error == std::errc())
             return value;
     }
-    throw EConvertError("'" + cp932ToUtf8ForDisplay(line) + "' は数値ではありません");
+    throw EConvertError(Fault::NotANumber, {cp932ToUtf8ForDisplay(line)});
 }
 
 namespace {

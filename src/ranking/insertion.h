@@ -19,7 +19,7 @@ inline constexpr int TimeColumn = 30;
 
 // A time line read as a decimal integer: an optional sign and digits only.
 // Anything else, or a value outside int, raises EConvertError
-// "'%s' は数値ではありません" with the line's text.
+// (Fault::NotANumber) with the line's text.
 int parseTimeLine(std::string_view line);
 
 // Asks the player's name for a place (1..10); returns code page 932 bytes.

@@ -6,15 +6,6 @@
 
 #include "core/cp932.h"
 
-std::string rankingPrompt(int place)
-{
-    static constexpr std::array<const char *, 9> fullWidthDigits = {
-        "１", "２", "３", "４", "５", "６", "７", "８", "９"};
-    const std::string number = place >= 1 && place <= 9 ? fullWidthDigits[place - 1]
-                                                        : std::to_string(place);
-    return number + "位です。名前を入力して下さい。";
-}
-
 bool isStorableRankingName(std::string_view utf8)
 {
     if (utf8.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
@@ -179,18 +170,4 @@ FittedName fitRankingNameChange(std::string_view before, std::string_view after,
     fitted.keptNothing = !inserted.empty() && fitted.cursor == head.size();
     fitted.name += rest;
     return fitted;
-}
-
-std::string rankingNameHint(const FittedName &fitted)
-{
-    std::string hint;
-    if (!fitted.leftOut.empty())
-        hint = "「" + fitted.leftOut + "」は使えない文字です";
-    if (fitted.cutAtLimit) {
-        if (!hint.empty())
-            hint += "　";
-        hint += "名前は全角" + std::to_string(RankingNameMaxBytes / 2) + "文字、半角"
-                + std::to_string(RankingNameMaxBytes) + "文字までです";
-    }
-    return hint;
 }

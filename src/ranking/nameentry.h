@@ -1,21 +1,21 @@
 #pragma once
 
+#include "core/translatable.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-// The name dialog's fixed texts, UTF-8.
-inline constexpr char RankingNameCaption[] = "ランキング名前入力";
+// The name dialog's caption, translated in the context "RankingNameDialog",
+// and the default name, which stays as it is in every language: other copies
+// of the game and old ranking files share it. UTF-8.
+inline constexpr char RankingNameCaption[] = QT_TRANSLATE_NOOP("RankingNameDialog", "ランキング名前入力");
 inline constexpr char DefaultRankingName[] = "名前なし";
 // The same name as the ranking file holds it, in code page 932.
 inline constexpr char DefaultRankingNameCp932[] = "\x96\xBC\x91\x4F\x82\xC8\x82\xB5";
 
 // The most bytes a name takes in the ranking file.
 inline constexpr std::size_t RankingNameMaxBytes = 255;
-
-// "１位です。名前を入力して下さい。": full-width digits for places 1 to 9,
-// "10" for place 10.
-std::string rankingPrompt(int place);
 
 // A name the ranking file can hold as one line: every character in code page
 // 932, at most RankingNameMaxBytes once encoded, and no CR, LF or NUL, which
@@ -45,10 +45,6 @@ struct FittedName
 // box leaves its cursor. Both UTF-8.
 FittedName fitRankingNameChange(std::string_view before, std::string_view after,
                                 std::size_t cursor);
-
-// The hint under the name box after a change: what it could not keep, UTF-8;
-// empty when it kept everything.
-std::string rankingNameHint(const FittedName &fitted);
 
 // Dialog units of a font: a horizontal unit is a quarter of the average width
 // of the letters A-Z and a-z, a vertical unit an eighth of the font's height.

@@ -26,12 +26,12 @@ std::string fileName(const QString &path)
 
 [[noreturn]] void cannotOpen(const QString &path)
 {
-    throw EFOpenError("ファイル " + fileName(path) + " は開けません");
+    throw EFOpenError(Fault::FileNotOpened, {fileName(path)});
 }
 
 [[noreturn]] void cannotCreate(const QString &path)
 {
-    throw EFCreateError("ファイル " + fileName(path) + " を作成できません");
+    throw EFCreateError(Fault::FileNotCreated, {fileName(path)});
 }
 
 // A file descriptor, closed when it goes out of scope unless close() was
@@ -388,7 +388,7 @@ RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, When
     const std::string text = table.text();
     // The next start would refuse the file, so the old one stays.
     if (text.size() > RankingTextLimit)
-        throw EOutOfCapacity("ランキングが大きすぎるため ファイル " + fileName(m_path) + " に保存できません");
+        throw EOutOfCapacity(Fault::RankingTooLarge, {fileName(m_path)});
     // A save that cannot happen makes no copy of the file it would replace.
     if (!mayWrite(linkTarget(m_path)))
         cannotCreate(m_path);
@@ -399,11 +399,7 @@ RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, When
             // the ranking in memory while it cannot be made.
             if (std::exchange(m_backupRefusalShown, true))
                 return Saved::KeptInMemory;
-            const std::string file = fileName(m_path);
-            const std::string copy = fileName(backup);
-            throw EFCreateError("ファイル " + file + " を読み込めないため、上書きする前に写しを " + copy
-                                + " に作ろうとしましたが、作成できません。" + file + " を別の場所に移すか、" + copy
-                                + " を作れるようにすると、次のゴールから保存します。それまでランキングは保存されません");
+            throw EFCreateError(Fault::BackupNotMade, {fileName(m_path), fileName(backup)});
         }
     }
     const QByteArray bytes(text.data(), qsizetype(text.size()));

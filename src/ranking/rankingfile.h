@@ -24,7 +24,7 @@ public:
     explicit RankingFile(const QString &path = QStringLiteral("rank.mlt"));
 
     // Replaces the table's text with the file's. A file that cannot be opened
-    // or read raises EFOpenError "ファイル rank.mlt は開けません"; one too
+    // or read raises EFOpenError (Fault::FileNotOpened); one too
     // large raises the table's EOutOfCapacity. Either way the table keeps its
     // lines. Read without the lock while another copy holds it.
     void load(RankingLines &table);
@@ -51,17 +51,16 @@ public:
     // is applied to it. A new file replaces the old one, so the old one stays
     // whole until the new one is complete; where the folder refuses that, the
     // old one is rewritten in place (see rankingfile.cpp for what a crash can
-    // leave). A failure raises EFCreateError "ファイル rank.mlt を作成できません",
+    // leave). A failure raises EFCreateError (Fault::FileNotCreated),
     // the old file as it was; so does a lock held by another process, unless
     // told to try later. A text the next load would refuse (over
-    // RankingTextLimit) is not written: EOutOfCapacity
-    // "ランキングが大きすぎるため ファイル rank.mlt に保存できません".
+    // RankingTextLimit) is not written: EOutOfCapacity (Fault::RankingTooLarge).
     // A file that exists but cannot be loaded is first copied to
     // "rank.mlt.bak", or "rank.mlt.2.bak" and so on when that exists, unless
     // an earlier copy holds the same bytes; a file this process may not
     // write is not copied, the save fails first. While the copy cannot be
     // made, nothing is written: the first such save of a run raises
-    // EFCreateError saying why and what to do, later ones keep the ranking in
+    // EFCreateError (Fault::BackupNotMade, with the copy's name), later ones keep the ranking in
     // memory without a word.
     //
     // The lock is the folder's that holds the file itself, and so are the

@@ -44,7 +44,7 @@ void RankingLines::setText(std::string_view bytes)
             }
         }
         if (size > RankingTextLimit)
-            throw EOutOfCapacity("文字列の大きさが メモ の制限を越えました");
+            throw EOutOfCapacity(Fault::MemoFull);
     }
     if (!current.empty())
         lines.push_back(std::move(current));

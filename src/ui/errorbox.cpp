@@ -1,6 +1,7 @@
 #include "ui/errorbox.h"
 
 #include "core/errortext.h"
+#include "ui/messages.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,13 +23,14 @@ void showBox(const QString &caption, const std::string &text)
 void showErrorBox(const std::exception &error)
 {
     const std::string title = applicationTitle(QCoreApplication::applicationFilePath().toStdString());
-    showBox(QString::fromStdString(title), withFinalPeriod(error.what()));
+    showBox(QString::fromStdString(title), withFinalPeriod(errorMessage(error).toStdString()));
 }
 
 void showFatalErrorBox(const Exception &error)
 {
     const std::string module = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
-    showBox(QStringLiteral("アプリケーション エラー"), fatalErrorText(error.kindName(), module, &error, error.what()));
+    showBox(QCoreApplication::translate("ErrorBox", "アプリケーション エラー"),
+            fatalErrorText(error.kindName(), module, &error, errorMessage(error).toStdString()));
 }
 
 void reportError(const std::exception &error) noexcept

@@ -31,6 +31,6 @@ void guarded(Handler &&handler) noexcept
     } catch (const std::exception &error) {
         reportError(error);
     } catch (...) {
-        reportError(Exception("原因不明のエラー"));
+        reportError(Exception(Fault::Unknown));
     }
 }

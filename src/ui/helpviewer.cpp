@@ -106,22 +106,22 @@ void HelpViewer::showFile(const QString &helpFile)
     const QFileInfo info(helpFile);
     const QString name = QDir::toNativeSeparators(helpFile);
     auto complain = [this](const QString &text) {
-        setWindowTitle(QStringLiteral("ヘルプ"));
+        setWindowTitle(tr("ヘルプ"));
         m_browser->setPlainText(text);
     };
     if (!info.exists()) {
-        complain(QStringLiteral("ヘルプ ファイル %1 が見つかりません。").arg(name));
+        complain(tr("ヘルプ ファイル %1 が見つかりません。").arg(name));
         return;
     }
     QFile file(helpFile);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        complain(QStringLiteral("ヘルプ ファイル %1 を読み込めません。").arg(name));
+        complain(tr("ヘルプ ファイル %1 を読み込めません。").arg(name));
         return;
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString html = utf8.decode(file.readAll());
     if (utf8.hasError() || file.error() != QFileDevice::NoError) {
-        complain(QStringLiteral("ヘルプ ファイル %1 を読み込めません。").arg(name));
+        complain(tr("ヘルプ ファイル %1 を読み込めません。").arg(name));
         return;
     }
     m_browser->setSearchPaths({info.absolutePath()}); // pictures beside the file

@@ -64,6 +64,12 @@ public:
 
     HelpViewer *viewer() const { return m_viewer; }
 
+    // The language of the help the game shows, as of its translation ("en"),
+    // empty for the game's own Japanese.
+    void setLanguage(const QString &language) { m_language = language; }
+    QString language() const { return m_language; }
+
 private:
     QPointer<HelpViewer> m_viewer;
+    QString m_language;
 };

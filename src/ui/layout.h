@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/errorbox.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
@@ -88,6 +89,7 @@ struct LayoutRow
     int height = 0;
     BgrColour colour = NoColour;         // a panel's
     const char *text = nullptr;          // a label's text, an image's hint
+    const char *textContext = nullptr;   // its translation's context, if not the window class's
     LabelFont font = {};                 // a label's
     bool visible = true;
     void (Window::*handler)() = nullptr; // an image's click, a panel's pointer move
@@ -96,6 +98,18 @@ struct LayoutRow
 };
 
 namespace layout_detail {
+
+// A row's text in the player's language: the tables mark the texts to be
+// translated with QT_TRANSLATE_NOOP in the window class's context, or in the
+// row's own where the text comes from elsewhere (a runner's name).
+template <class Window>
+QString translatedText(const LayoutRow<Window> &row)
+{
+    if (!row.text)
+        return {};
+    return QCoreApplication::translate(row.textContext ? row.textContext : Window::staticMetaObject.className(),
+                                       row.text);
+}
 
 // Qt calls the handler through the guard: an error goes to the error box.
 template <class Window, class Sender, class Signal>
@@ -112,7 +126,7 @@ QWidget *create(PictureBox *&image, const LayoutRow<Window> &row, QWidget *paren
     image->setPicture(artwork(row.picture));
     image->setStretch(row.stretched);
     if (row.text)
-        image->setHint(QString::fromUtf8(row.text));
+        image->setHint(translatedText(row));
     if (row.handler)
         connectHandler(image, &PictureBox::clicked, window, row.handler);
     return image;
@@ -123,7 +137,7 @@ QWidget *create(TextLabel *&label, const LayoutRow<Window> &row, QWidget *parent
 {
     label = new TextLabel(parent, row.font);
     label->move(row.left, row.top);
-    label->setText(QString::fromUtf8(row.text));
+    label->setText(translatedText(row));
     return label;
 }
 

@@ -16,6 +16,7 @@
 #include "ui/accessibility.h"
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
+#include "ui/messages.h"
 
 RankingNameValidator::RankingNameValidator(const QString &name, QObject *parent)
     : QValidator(parent)
@@ -60,7 +61,7 @@ QValidator::State RankingNameValidator::validate(QString &input, int &pos) const
             ++cursor;
         const FittedName fitted = fitRankingNameChange(m_name.toStdString(), text.toStdString(),
                                                        text.first(cursor).toUtf8().size());
-        const QString hint = QString::fromStdString(rankingNameHint(fitted));
+        const QString hint = rankingNameHint(fitted);
         // With nothing kept, the text box takes the change back whole.
         if (fitted.keptNothing)
             emit hintChanged(hint);
@@ -76,7 +77,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_edit(new QLineEdit(QString::fromUtf8(DefaultRankingName), this))
 {
-    setWindowTitle(QString::fromUtf8(RankingNameCaption));
+    setWindowTitle(QCoreApplication::translate("RankingNameDialog", RankingNameCaption));
     setWindowModality(Qt::ApplicationModal);
     setAccessibleDescription(spokenWords);
 
@@ -86,7 +87,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))),
         metrics.height()};
 
-    auto *prompt = new QLabel(QString::fromStdString(rankingPrompt(place)), this);
+    auto *prompt = new QLabel(rankingPrompt(place), this);
     prompt->setTextFormat(Qt::PlainText);
     prompt->move(du.x(8), du.y(8));
     prompt->adjustSize();
@@ -120,7 +121,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
     ok->setGeometry(du.x(38), du.y(41), du.x(50), du.y(14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto *cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setGeometry(du.x(92), du.y(41), du.x(50), du.y(14));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -9,12 +9,14 @@
 #include "ui/desktop.h"
 #include "ui/errorbox.h"
 #include "ui/helpviewer.h"
+#include "ui/messages.h"
 #include "ui/placement.h"
 #include "ui/rankingwindow.h"
 #include "ui/versionwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QTimer>
 
@@ -25,7 +27,6 @@ using Row = LayoutRow<RaceWindow>;
 constexpr LabelFont ClockFont = {24, true, clRed};
 constexpr LabelFont GoalArrowFont = {13, true, clWindowText};
 constexpr LabelFont GoalWordsFont = {11, true, clWindowText};
-const char *const StoppedClock = "0.0秒";
 
 // The runners' sprites stand on the track.
 constexpr int SpriteTop = 128;
@@ -86,7 +87,7 @@ consteval auto RaceWindow::layout()
         return Row{.objectName = numbered<"Image", 20 + i>, .control = slot<&W::m_portraits, r>,
                    .parent = slot<&W::m_selectionBar>,
                    .left = buttonLeft(i), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-                   .text = RunnerRoster[r].name, .handler = &W::onPortraitClicked<r>,
+                   .text = RunnerRoster[r].name, .textContext = "Runner", .handler = &W::onPortraitClicked<r>,
                    .picture = numbered<"portrait", r>};
     };
     return layoutRows(
@@ -103,7 +104,7 @@ consteval auto RaceWindow::layout()
             .picture = "cloud"},
         Row{.objectName = "Label1", .control = slot<&W::m_clockLabel>,
             .left = 472, .top = 72,
-            .text = StoppedClock, .font = ClockFont},
+            .font = ClockFont},
         layoutRowsFor<1, RunnerCount>(laterRunnersFrames),
         layoutRowsFor<0, RunnerCount>(goalPose),
         Row{.objectName = "Panel3", .control = slot<&W::m_groundStrip>,
@@ -115,7 +116,7 @@ consteval auto RaceWindow::layout()
             .text = "↑", .font = GoalArrowFont},
         Row{.objectName = "Label3", .control = slot<&W::m_goalWords>, .parent = slot<&W::m_groundStrip>,
             .left = GoalLeft, .top = 16,
-            .text = "この辺がゴール", .font = GoalWordsFont},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "この辺がゴール"), .font = GoalWordsFont},
         Row{.objectName = "Panel1", .control = slot<&W::m_redPad>, .parent = slot<&W::m_groundStrip>,
             .left = 48, .top = 48, .width = 81, .height = 25,
             .colour = clRed, .handler = &W::onRedPadMoved},
@@ -127,22 +128,22 @@ consteval auto RaceWindow::layout()
             .colour = clPink},
         Row{.objectName = "Image19", .control = slot<&W::m_runnerButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(0), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "キャラクター", .handler = &W::onRunnerButtonClicked, .picture = "button_runner"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "キャラクター"), .handler = &W::onRunnerButtonClicked, .picture = "button_runner"},
         Row{.objectName = "Image26", .control = slot<&W::m_exitButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(5), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "終了", .handler = &W::onExitClicked, .picture = "button_exit"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "終了"), .handler = &W::onExitClicked, .picture = "button_exit"},
         Row{.objectName = "Image27", .control = slot<&W::m_retryButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(1), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "リトライ", .handler = &W::onRetryClicked, .picture = "button_retry"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "リトライ"), .handler = &W::onRetryClicked, .picture = "button_retry"},
         Row{.objectName = "Image28", .control = slot<&W::m_rankingButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(2), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "ランキング", .handler = &W::onRankingClicked, .picture = "button_ranking"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "ランキング"), .handler = &W::onRankingClicked, .picture = "button_ranking"},
         Row{.objectName = "Image29", .control = slot<&W::m_helpButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(3), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "ヘルプ", .handler = &W::onHelpClicked, .picture = "button_help"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "ヘルプ"), .handler = &W::onHelpClicked, .picture = "button_help"},
         Row{.objectName = "Image30", .control = slot<&W::m_versionButton>, .parent = slot<&W::m_toolbar>,
             .left = buttonLeft(4), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "Ver情報", .handler = &W::onVersionClicked, .picture = "button_version"},
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "Ver情報"), .handler = &W::onVersionClicked, .picture = "button_version"},
         Row{.objectName = "Panel5", .control = slot<&W::m_selectionBar>,
             .left = 0, .top = 0, .width = 601, .height = 57,
             .colour = clPink, .visible = false},
@@ -150,7 +151,7 @@ consteval auto RaceWindow::layout()
         // Back, in the slot after the last portrait.
         Row{.objectName = "Image25", .control = slot<&W::m_backButton>, .parent = slot<&W::m_selectionBar>,
             .left = buttonLeft(RunnerCount), .top = ButtonTop, .width = ButtonSize, .height = ButtonSize,
-            .text = "戻る", .handler = &W::onBackClicked, .picture = "button_back"});
+            .text = QT_TRANSLATE_NOOP("RaceWindow", "戻る"), .handler = &W::onBackClicked, .picture = "button_back"});
 }
 // clang-format on
 
@@ -166,7 +167,7 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     static_assert(fillsEveryElement<&W::m_stanceFrames>(rows) && fillsEveryElement<&W::m_strideFrames>(rows)
                       && fillsEveryElement<&W::m_goalPoses>(rows) && fillsEveryElement<&W::m_portraits>(rows),
                   "every runner of the roster has his sprites and his portrait");
-    setWindowTitle(QStringLiteral("ミルタ100ｍ走"));
+    setWindowTitle(tr("ミルタ100ｍ走"));
     setWindowIcon(QIcon(artwork("icon")));
     setFont(layoutFont(12));
     setColour(this, clAqua);
@@ -176,10 +177,12 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
 
     loadLayout<RaceWindow>(*this, rows);
     // For a player who cannot see them; the race itself stays a pointer game.
-    setAccessibleDescription(QStringLiteral(
-        "赤と青のパッドの上でマウスを左右に振って走者を走らせ、100mのタイムを競うゲームで、F1 キーでヘルプが開きます。"));
-    m_redPad->setAccessibleName(QStringLiteral("赤いパッド"));
-    m_bluePad->setAccessibleName(QStringLiteral("青いパッド"));
+    // The clock stands still, in the player's words.
+    m_clockLabel->setText(timeCaption(0, 0));
+    setAccessibleDescription(
+        tr("赤と青のパッドの上でマウスを左右に振って走者を走らせ、100mのタイムを競うゲームで、F1 キーでヘルプが開きます。"));
+    m_redPad->setAccessibleName(tr("赤いパッド"));
+    m_bluePad->setAccessibleName(tr("青いパッド"));
     describeRunner();
     for (FlatPanel *pad : {m_redPad, m_bluePad})
         connect(pad, &FlatPanel::pointerLeft, this, &RaceWindow::onPadLeft);
@@ -344,7 +347,7 @@ void RaceWindow::onPadLeft()
 void RaceWindow::onRaceByEarKey()
 {
     chooseRaceByEar(!m_raceByEar);
-    m_notice->say(m_raceByEar ? QStringLiteral("音声案内 オン") : QStringLiteral("音声案内 オフ"));
+    m_notice->say(m_raceByEar ? tr("音声案内 オン") : tr("音声案内 オフ"));
 }
 
 // The clock as it stands, to the tenth: a screen reader reads a label only
@@ -360,7 +363,7 @@ void RaceWindow::onClockTick()
 {
     const qint64 elapsedMs = m_raceClock->elapsedMs();
     advanceClock(m_race, elapsedMs);
-    m_clockLabel->setText(QString::fromStdString(clockCaption(m_race.seconds, m_race.tenths)),
+    m_clockLabel->setText(timeCaption(m_race.seconds, m_race.tenths),
                           TextLabel::Announcement::Deferred);
     if (m_clockAnnouncements.dueAt(elapsedMs))
         m_clockLabel->announce();
@@ -401,9 +404,9 @@ void RaceWindow::enterFinishIntoRanking()
         return askRankingName(place, this, time);
     });
     if (askedPlace)
-        m_notice->say(QStringLiteral("%1位に %2 を登録しました").arg(QString::number(askedPlace), shownText(m_race.entryName)));
+        m_notice->say(tr("%1位に %2 を登録しました").arg(QString::number(askedPlace), shownText(m_race.entryName)));
     else
-        m_notice->say(QStringLiteral("%1 ランキング外です").arg(time));
+        m_notice->say(tr("%1 ランキング外です").arg(time));
 }
 
 // The runner button opens the selection bar over the toolbar.
@@ -431,7 +434,7 @@ void RaceWindow::chooseRunner(int runner)
 void RaceWindow::describeRunner()
 {
     m_runnerButton->setAccessibleDescription(
-        QStringLiteral("%1が走ります").arg(QString::fromUtf8(RunnerRoster[m_race.runner].name)));
+        tr("%1が走ります").arg(QCoreApplication::translate("Runner", RunnerRoster[m_race.runner].name)));
 }
 
 void RaceWindow::onBackClicked()
@@ -475,14 +478,14 @@ void RaceWindow::onRetryClicked()
     }
     m_raceClock->stop();
     m_raceTune->stop();
-    m_clockLabel->setText(QString::fromUtf8(StoppedClock));
+    m_clockLabel->setText(timeCaption(0, 0));
     m_race.started = false;
     m_race.stridePhase = StridePhase::RedPadExpected;
     m_race.tenths = 0;
     m_race.seconds = 0;
     stanceFrame(m_race.runner)->show();
     strideFrame(m_race.runner)->hide();
-    m_notice->say(QStringLiteral("新しいレースの用意ができました"));
+    m_notice->say(tr("新しいレースの用意ができました"));
 }
 
 // The ranking button shows the top ten as the ranking lines hold it.
@@ -494,16 +497,19 @@ void RaceWindow::onRankingClicked()
     for (int k = 0; k < RankingPlaces; ++k)
         m_rankingWindow->nameLabel(k)->setText(shownText(rankingLines().line(NameColumn + k)));
     for (int k = 0; k < RankingPlaces; ++k)
-        m_rankingWindow->timeLabel(k)->setText(
-            shownText(rankingLines().line(SecondsColumn + k) + "." + rankingLines().line(TenthsColumn + k)) + "秒");
+        m_rankingWindow->timeLabel(k)->setText(timeCaption(shownText(rankingLines().line(SecondsColumn + k)),
+                                                           shownText(rankingLines().line(TenthsColumn + k))));
 }
 
 // The help button: the help file beside the program, named after it. The
 // race goes on while help is open, so the viewer leaves it in sight.
 void RaceWindow::onHelpClicked()
 {
-    const QString helpFile =
-        QString::fromStdString(helpFileName(QCoreApplication::applicationFilePath().toStdString()));
+    const std::string program = QCoreApplication::applicationFilePath().toStdString();
+    QString helpFile = QString::fromStdString(helpFileName(program, m_help.language().toStdString()));
+    // A language without a help page of its own shows the game's own.
+    if (!QFileInfo::exists(helpFile))
+        helpFile = QString::fromStdString(helpFileName(program));
     const QRect pads = m_redPad->geometry().united(m_bluePad->geometry());
     // The clock's text grows to the right, up to the window's edge.
     const QRect clock(m_clockLabel->pos(), QPoint(width() - 1, m_clockLabel->geometry().bottom()));

@@ -11,8 +11,12 @@ constexpr LabelFont PlaceFont = {12, true, clWhite};
 constexpr LabelFont NameFont = {12, true, clAqua};
 constexpr LabelFont TimeFont = {12, true, clLime};
 
-constexpr const char *PlaceCaptions[] = {"１位", "２位", "３位", "４位", "５位",
-                                         "６位", "７位", "８位", "９位", "10位"};
+constexpr const char *PlaceCaptions[] = {
+    QT_TRANSLATE_NOOP("RankingWindow", "１位"), QT_TRANSLATE_NOOP("RankingWindow", "２位"),
+    QT_TRANSLATE_NOOP("RankingWindow", "３位"), QT_TRANSLATE_NOOP("RankingWindow", "４位"),
+    QT_TRANSLATE_NOOP("RankingWindow", "５位"), QT_TRANSLATE_NOOP("RankingWindow", "６位"),
+    QT_TRANSLATE_NOOP("RankingWindow", "７位"), QT_TRANSLATE_NOOP("RankingWindow", "８位"),
+    QT_TRANSLATE_NOOP("RankingWindow", "９位"), QT_TRANSLATE_NOOP("RankingWindow", "10位")};
 static_assert(std::size(PlaceCaptions) == RankingPlaces, "every place has its caption");
 
 // The row of place k + 1 stands at this top.
@@ -53,7 +57,7 @@ consteval auto RankingWindow::layout()
     return layoutRows(
         Row{.objectName = "Label1", .control = slot<&W::m_title>,
             .left = 120, .top = 8,
-            .text = "ランキング", .font = TitleFont},
+            .text = QT_TRANSLATE_NOOP("RankingWindow", "ランキング"), .font = TitleFont},
         layoutRowsFor<0, 1>(placeLabel),
         layoutRowsFor<0, RankingPlaces>(rowFrame),
         Row{.objectName = "Image1", .control = slot<&W::m_okButton>,
@@ -66,7 +70,7 @@ consteval auto RankingWindow::layout()
 // clang-format on
 
 RankingWindow::RankingWindow(QWidget *mainWindow)
-    : SideWindow(mainWindow, "ランキング", RankingWindowPlace, clBlack)
+    : SideWindow(mainWindow, tr("ランキング"), RankingWindowPlace, clBlack)
 {
     static constexpr auto rows = layout();
     static_assert(everyImageHasAPicture(rows));
@@ -74,4 +78,9 @@ RankingWindow::RankingWindow(QWidget *mainWindow)
                       && fillsEveryElement<&W::m_nameLabels>(rows) && fillsEveryElement<&W::m_timeLabels>(rows),
                   "every place of the ranking has its row");
     loadLayout<RankingWindow>(*this, rows);
+}
+
+QString RankingWindow::placeCaption(int place)
+{
+    return tr(PlaceCaptions[place - 1]);
 }

@@ -19,6 +19,9 @@ public:
     TextLabel *timeLabel(int k) const { return m_timeLabels.at(k); }
     PictureBox *okButton() const { return m_okButton; }
 
+    // The caption of a place (1..10) as its row shows it: "１位".
+    static QString placeCaption(int place);
+
 private:
     static consteval auto layout();
 

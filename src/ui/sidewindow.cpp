@@ -13,12 +13,12 @@
 // Natively on Wayland too: the compositors put a transient child over its
 // parent (KWin centres it there, GNOME Shell puts it over the pads) and keep
 // it in front, where it would hide the pads and the toolbar until OK.
-SideWindow::SideWindow(QWidget *mainWindow, const char *caption, const QRect &place, BgrColour colour)
+SideWindow::SideWindow(QWidget *mainWindow, const QString &caption, const QRect &place, BgrColour colour)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(caption);
     setFont(layoutFont(12));
     setColour(this, colour);
     move(place.topLeft());

@@ -15,7 +15,7 @@ class SideWindow : public QWidget
     Q_OBJECT
 public:
     // `place`: the frame's top-left corner and the client area's size.
-    SideWindow(QWidget *mainWindow, const char *caption, const QRect &place, BgrColour colour);
+    SideWindow(QWidget *mainWindow, const QString &caption, const QRect &place, BgrColour colour);
 
     // A hidden window is shown and activated; so is one the player
     // minimised, restored. A shown one is left as it is, not even raised.

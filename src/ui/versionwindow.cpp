@@ -16,12 +16,12 @@ consteval auto VersionWindow::layout()
     return std::array{
         Row{.objectName = "Label1", .control = slot<&W::m_title>,
             .left = 64, .top = 32,
-            .text = "ミルタ100ｍ走", .font = {24, true, clRed}},
+            .text = QT_TRANSLATE_NOOP("VersionWindow", "ミルタ100ｍ走"), .font = {24, true, clRed}},
         Row{.objectName = "Bevel1", .control = slot<&W::m_titleFrame>,
             .left = 48, .top = 24, .width = 201, .height = 37},
         Row{.objectName = "Label2", .control = slot<&W::m_version>,
             .left = 104, .top = 80,
-            .text = "Ver．1.00", .font = {16, true, clWhite}},
+            .text = QT_TRANSLATE_NOOP("VersionWindow", "Ver．1.00"), .font = {16, true, clWhite}},
         Row{.objectName = "Label3", .control = slot<&W::m_makerCredit>,
             .left = 48, .top = 128,
             .text = "PRESENTED BY MILTA SOFT", .font = {13, true, clWhite}},
@@ -40,7 +40,7 @@ consteval auto VersionWindow::layout()
 }
 // clang-format on
 
-VersionWindow::VersionWindow(QWidget *mainWindow) : SideWindow(mainWindow, "Ver情報", VersionWindowPlace, clBlack)
+VersionWindow::VersionWindow(QWidget *mainWindow) : SideWindow(mainWindow, tr("Ver情報"), VersionWindowPlace, clBlack)
 {
     static constexpr auto rows = layout();
     static_assert(everyImageHasAPicture(rows));

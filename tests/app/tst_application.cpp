@@ -20,10 +20,10 @@ class TestApplication : public QObject
     Q_OBJECT
 
     // An error raised where Qt calls the game: from a queued call.
-    static void raiseQueued(const std::string &message)
+    template <class Error>
+    static void raiseQueued(const Error &error)
     {
-        QMetaObject::invokeMethod(qApp, [message] { guarded([&] { throw EFOpenError(message); }); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, [error] { guarded([&] { throw error; }); }, Qt::QueuedConnection);
     }
 
 private slots:
@@ -42,7 +42,7 @@ private slots:
             buttons = box->standardButtons();
             modality = box->windowModality();
         });
-        raiseQueued("ファイル <b>rank.mlt</b> は開けません");
+        raiseQueued(EFOpenError(Fault::FileNotOpened, {"<b>rank.mlt</b>"}));
         QTRY_VERIFY(!text.isEmpty());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(caption, QString("Tst_application")); // the program file's name
@@ -54,7 +54,7 @@ private slots:
 
         // The next error is handled as the first: the program carries on.
         MessageBoxAnswerer boxes;
-        raiseQueued("device busy (2)");
+        raiseQueued(std::runtime_error("device busy (2)"));
         QTRY_COMPARE(boxes.texts, QStringList{"device busy (2)"});
     }
 

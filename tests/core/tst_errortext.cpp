@@ -76,6 +76,21 @@ private slots:
         QCOMPARE(QString::fromStdString(helpFileName(program.toStdString())), help);
     }
 
+    // The help in another language lies beside the game's own.
+    void helpFileInALanguage_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("help");
+        QTest::newRow("unix program") << "/usr/games/milta100m" << "/usr/games/milta100m_en.hlp";
+        QTest::newRow("extension replaced") << "C:\\GAMES\\RUN100.EXE" << "C:\\GAMES\\RUN100_en.hlp";
+    }
+    void helpFileInALanguage()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, help);
+        QCOMPARE(QString::fromStdString(helpFileName(program.toStdString(), "en")), help);
+    }
+
     void fatalText()
     {
         const int object = 0;

@@ -10,6 +10,10 @@
 # confirmed, the ranking's ten rows on opening and again row by row, F2's new
 # race, F1's help read line by line with the arrow keys, its links told and
 # followed, a table read by rows, Escape closing it, Ctrl+Q from the help.
+# Then three first starts: what the windows give assistive technology (the
+# error box, the race screen, the ranking and version windows) is the same
+# under ja_JP.UTF-8 as under C, and in English holds no Japanese but the
+# stored names.
 # Through the AT-SPI registry: the race screen's tree (both bars, the pads,
 # the keys as Orca reads them) and Press, as Orca's own "click" does. Nothing
 # forces Qt's accessibility on: the game follows the desktop, where Orca has
@@ -314,6 +318,34 @@ hear "ミルタ100m走 ヘルプ frame."
 key ctrl+q
 wait_game_exit 10
 ((GAME_STATUS == 0)) || fail "exit code $GAME_STATUS after Ctrl+Q"
+
+# first_start_texts LOCALE LANGUAGE BOX RANKING VERSION: in $WORK/texts.LOCALE,
+# sorted, the texts of a first start under LC_ALL=LOCALE and LANGUAGE: the
+# error box that finds no ranking file, then the race screen with the ranking
+# (button RANKING) and version (button VERSION) windows shown.
+first_start_texts()
+{
+    rm -f "$PLAY/rank.mlt"
+    LC_ALL=$1 LANGUAGE=$2 start_game
+    atspi texts "$3" >"$WORK/texts" || fail "$1: no error box '$3'"
+    atspi press OK || fail "$1: Press on the error box's OK"
+    atspi press "$4" && atspi press "$5" || fail "$1: Press on $4 or $5"
+    atspi texts "$4" "$5" >>"$WORK/texts" || fail "$1: no ranking or version window"
+    kill -TERM "$GAME_PID"
+    wait_game_exit 10
+    sort "$WORK/texts" >"$WORK/texts.$1"
+}
+first_start_texts C '' Milta100m ランキング Ver情報
+first_start_texts ja_JP.UTF-8 '' Milta100m ランキング Ver情報
+grep -q '^label: ファイル rank.mlt は開けません. | $' "$WORK/texts.C" ||
+    fail "no first-start error box under C: $(head -c 300 "$WORK/texts.C")"
+cmp -s "$WORK/texts.C" "$WORK/texts.ja_JP.UTF-8" ||
+    fail "the texts differ under ja_JP.UTF-8 and C: $(diff "$WORK/texts.C" "$WORK/texts.ja_JP.UTF-8" | head -n 10 | tr '\n' '|')"
+first_start_texts en_US.UTF-8 en Milta100m Ranking Version
+grep -q '^label: Cannot open file rank.mlt. | $' "$WORK/texts.en_US.UTF-8" ||
+    fail "no English first-start error box: $(head -c 300 "$WORK/texts.en_US.UTF-8")"
+japanese=$(sed 's/名前なし//g' "$WORK/texts.en_US.UTF-8" | grep -P '[\p{Han}\p{Hiragana}\p{Katakana}\x{3000}-\x{303f}\x{ff00}-\x{ffef}]') &&
+    fail "Japanese in English: $(head -n 5 <<<"$japanese" | tr '\n' '|')"
 # Orca writes its own record (orca.debug) as it ends.
 kill -TERM "$ORCA_PID"
 wait_until 10 process_gone "$ORCA_PID" || log "Orca did not end within 10 s of SIGTERM"

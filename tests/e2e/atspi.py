@@ -3,6 +3,8 @@
 
     atspi.py race-screen      checks the race screen's tree: roles, names, actions, keys
     atspi.py press NAME       presses the shown push button NAME, as a screen reader does
+    atspi.py texts WINDOW...  once each WINDOW shows, prints every shown window's texts, one
+                              node a line: its role, name and description
 
 Each run asks the game afresh, so that nothing read earlier is cached. A
 failed check prints FAIL and exits 1.
@@ -108,12 +110,27 @@ def press(name):
     fail(f"no shown push button {name!r}")
 
 
+def texts(*windows):
+    for _ in range(200):
+        shown = [window for window in game() if window is not None and showing(window)]
+        if set(windows) <= {window.name for window in shown}:
+            break
+        time.sleep(0.1)
+    else:
+        fail(f"not all of {windows} showed")
+    for window in shown:
+        for node in [window, *descendants(window)]:
+            if showing(node):
+                print(f"{node.getRoleName()}: {node.name} | {node.description}")
+
+
 def main(args):
     commands = {
         "race-screen": (check_race_screen, 0),
         "press": (press, 1),
+        "texts": (texts, None),
     }
-    if not args or args[0] not in commands or len(args) - 1 != commands[args[0]][1]:
+    if not args or args[0] not in commands or commands[args[0]][1] not in (None, len(args) - 1):
         print(__doc__, file=sys.stderr)
         sys.exit(2)
     command, _ = commands[args[0]]

@@ -149,15 +149,6 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(bytes), fault == MidiFileFault::None ? contents : QByteArray());
     }
 
-    void messageNamesTheFile()
-    {
-        QCOMPARE(QString::fromStdString(midiOpenErrorText(MidiFileFault::Missing, "100m.mid")),
-                 QStringLiteral("ファイル 100m.mid が見つかりません"));
-        QCOMPARE(QString::fromStdString(midiOpenErrorText(MidiFileFault::NotMidi, "goal.mid")),
-                 QStringLiteral("ファイル goal.mid は標準 MIDI ファイルではありません"));
-        QCOMPARE(QString::fromStdString(midiOpenErrorText(MidiFileFault::None, "goal.mid")),
-                 QStringLiteral("原因不明のエラー"));
-    }
 };
 
 QTEST_APPLESS_MAIN(TestMidiFile)

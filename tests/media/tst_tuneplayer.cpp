@@ -277,11 +277,11 @@ private slots:
         QTest::addColumn<QByteArray>("contents"); // null: no file
         QTest::addColumn<QString>("message");
         const QByteArray song = organSong(2);
-        QTest::newRow("missing") << "none.mid" << QByteArray() << "ファイル %1 が見つかりません";
-        QTest::newRow("empty") << "empty.mid" << QByteArray("") << "ファイル %1 は空です";
-        QTest::newRow("truncated") << "cut.mid" << song.left(song.size() - 3) << "ファイル %1 は途中で切れています";
+        QTest::newRow("missing") << "none.mid" << QByteArray() << "TuneMissing: %1";
+        QTest::newRow("empty") << "empty.mid" << QByteArray("") << "TuneEmpty: %1";
+        QTest::newRow("truncated") << "cut.mid" << song.left(song.size() - 3) << "TuneTruncated: %1";
         QTest::newRow("not MIDI") << "text.mid" << QByteArray("not a song\n")
-                                  << "ファイル %1 は標準 MIDI ファイルではありません";
+                                  << "TuneNotMidi: %1";
     }
     void openFailsWithTheLayersText()
     {
@@ -320,7 +320,7 @@ private slots:
             }
             QFAIL("the command went through");
         } catch (const EMCIDeviceError &error) {
-            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("MCI デバイスがありません"));
+            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("TuneNotOpen"));
         }
     }
 

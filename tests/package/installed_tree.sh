@@ -20,6 +20,7 @@ for file in \
     games/milta100m \
     libexec/milta100m/milta100m \
     libexec/milta100m/milta100m.hlp \
+    libexec/milta100m/milta100m_en.hlp \
     share/milta100m/100m.mid \
     share/milta100m/goal.mid \
     share/milta100m/rank.mlt \

@@ -5,11 +5,23 @@
 
 namespace {
 
-const QString limitHint = "名前は全角127文字、半角255文字までです";
+// What the hint under the name box tells of a change (the window layer
+// words it): the characters left out, and that the name reached its limit.
+const QString limitHint = "limit";
 
 QString leftOutHint(const QString &characters)
 {
-    return "「" + characters + "」は使えない文字です";
+    return "left out " + characters;
+}
+
+QString hintOf(const FittedName &fitted)
+{
+    QStringList parts;
+    if (!fitted.leftOut.empty())
+        parts << leftOutHint(QString::fromStdString(fitted.leftOut));
+    if (fitted.cutAtLimit)
+        parts << limitHint;
+    return parts.join(", ");
 }
 
 // A byte offset in UTF-8 from a character offset in text.
@@ -73,7 +85,7 @@ private slots:
         QTest::newRow("at the limit, a left-out character takes no room")
             << a253 << a253 + "𠮷bc" << 257 << a253 + "bc" << 255 << false << leftOutHint("𠮷");
         QTest::newRow("both hints") << a254 << a254 + "😀か" << 257 << a254 << 254 << true
-                                    << leftOutHint("😀") + "　" + limitHint;
+                                    << leftOutHint("😀") + ", " + limitHint;
         QTest::newRow("a pasted text keeps its first line")
             << "" << "one\r\ntwo" << 8 << "one" << 3 << false << "";
         QTest::newRow("a line break alone is no name") << "x" << "x\n" << 2 << "x" << 1 << true << "";
@@ -112,7 +124,7 @@ private slots:
         QVERIFY(isStorableRankingName(fitted.name));
         QCOMPARE(fitted.cursor, utf8Offset(name, nameCursor));
         QCOMPARE(fitted.keptNothing, keptNothing);
-        QCOMPARE(QString::fromStdString(rankingNameHint(fitted)), hint);
+        QCOMPARE(hintOf(fitted), hint);
     }
 
     // Every character code page 932 encodes: typed into the name box as it
@@ -142,7 +154,7 @@ private slots:
             const std::optional<std::string> saved = utf8ToCp932(fitted.name);
             const std::optional<std::string> readBack = saved ? cp932ToUtf8(*saved) : std::nullopt;
             if (QString::fromStdString(fitted.name) != meant || !readBack || QString::fromStdString(*readBack) != meant
-                || !rankingNameHint(fitted).empty())
+                || !hintOf(fitted).isEmpty())
                 wrong << QStringLiteral("%1 %2 %3: kept as %4%5").arg(code, how, typed,
                                                                       QString::fromStdString(fitted.name),
                                                                       readBack ? "" : " (not storable)");

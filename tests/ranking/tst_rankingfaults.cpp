@@ -247,7 +247,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, file.load(table));
         SyscallFaults::refuseRenames(ENOSPC);
         for (int finish = 0; finish < 3; ++finish)
-            QCOMPARE(saveError(file, shortTable()), QString("ファイル rank.mlt を作成できません"));
+            QCOMPARE(saveError(file, shortTable()), QString("FileNotCreated: rank.mlt"));
         SyscallFaults::disarm();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
         QCOMPARE(saveError(file, shortTable()), QString());
@@ -291,7 +291,7 @@ private slots:
             SyscallFaults::refuseNewFiles(error);
         const QString message = saveError(file, shortTable());
         SyscallFaults::disarm();
-        QCOMPARE(message, inPlace ? QString() : QString("ファイル rank.mlt を作成できません"));
+        QCOMPARE(message, inPlace ? QString() : QString("FileNotCreated: rank.mlt"));
         QCOMPARE(readAll(rank), bytesOf(inPlace ? shortTable() : longTable()));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rank.mlt"});
     }
@@ -371,7 +371,7 @@ private slots:
         RankingFile file(rank);
         RankingLines table;
         file.load(table);
-        QCOMPARE(saveError(file, longTable()), QString("ファイル rank.mlt を作成できません"));
+        QCOMPARE(saveError(file, longTable()), QString("FileNotCreated: rank.mlt"));
         QCOMPARE(readAll(rank), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({"filler", "rank.mlt"}));
@@ -384,7 +384,7 @@ private slots:
         QVERIFY(QDir().mkdir(rank));
         writeAll(rank + "/inside", "kept");
         RankingFile file(rank);
-        QCOMPARE(saveError(file, shortTable()), QString("ファイル rank.mlt を作成できません"));
+        QCOMPARE(saveError(file, shortTable()), QString("FileNotCreated: rank.mlt"));
         QVERIFY(QFileInfo(rank).isDir());
         QCOMPARE(readAll(rank + "/inside"), QByteArray("kept"));
     }
@@ -398,9 +398,9 @@ private slots:
             QVERIFY(QDir::setCurrent(dir.path()));
         }
         RankingFile file;
-        QCOMPARE(saveError(file, shortTable()), QString("ファイル rank.mlt を作成できません"));
+        QCOMPARE(saveError(file, shortTable()), QString("FileNotCreated: rank.mlt"));
         // Saving again fails the same way: the game keeps running.
-        QCOMPARE(saveError(file, longTable()), QString("ファイル rank.mlt を作成できません"));
+        QCOMPARE(saveError(file, longTable()), QString("FileNotCreated: rank.mlt"));
     }
 };
 

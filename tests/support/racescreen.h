@@ -23,7 +23,7 @@ public:
         m_running = true;
         m_elapsed = 0;
         if (refuseTimer)
-            throw EOutOfResources("タイマーを取得できません");
+            throw EOutOfResources(Fault::TimerRefused);
     }
     void stop() override { m_running = false; }
     bool isRunning() const override { return m_running; }

@@ -9,6 +9,7 @@
 
 #include "ui/accessibility.h"
 #include "ui/helpviewer.h"
+#include "japanesescript.h"
 
 #include "testfile.h"
 
@@ -158,16 +159,32 @@ private slots:
         QCOMPARE(text->textAtOffset(0, QAccessible::LineBoundary, &start, &end), QStringLiteral("keys"));
     }
 
-    // The game's own help file covers every part of the game.
+    // The game's own help file covers every part of the game; so does the
+    // English one, which holds no Japanese.
+    void shippedHelpFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("topics");
+        QTest::newRow("Japanese") << "milta100m.hlp" << "ミルタ100ｍ走 ヘルプ"
+                                  << QStringList{"遊び方", "パッド", "時計", "ランキング", "走者", "リトライ"};
+        QTest::newRow("English") << "milta100m_en.hlp" << "Milta 100m Dash Help"
+                                 << QStringList{"How to play", "pad", "clock", "ranking", "runners", "Retry"};
+    }
     void shippedHelpFile()
     {
-        m_help->showContents(QStringLiteral(MILTA_DATA_DIR "/milta100m.hlp"));
+        QFETCH(QString, file);
+        QFETCH(QString, title);
+        QFETCH(QStringList, topics);
+        m_help->showContents(QStringLiteral(MILTA_DATA_DIR "/") + file);
         HelpViewer *viewer = shownViewer();
         QVERIFY(viewer);
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("ミルタ100ｍ走 ヘルプ"));
+        QCOMPARE(viewer->windowTitle(), title);
         const QString text = viewer->browser()->toPlainText();
-        for (const char *topic : {"遊び方", "パッド", "時計", "ランキング", "走者", "リトライ"})
-            QVERIFY2(text.contains(QString::fromUtf8(topic)), topic);
+        for (const QString &topic : topics)
+            QVERIFY2(text.contains(topic), qPrintable(topic));
+        if (file.contains("_en"))
+            QVERIFY(!text.contains(JapaneseScript));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "core/cp932.h"
 #include "ui/accessibility.h"
 #include "ui/desktop.h"
+#include "ui/messages.h"
 #include "ui/namedialog.h"
 #include "ranking/nameentry.h"
 
@@ -75,7 +76,27 @@ private slots:
     {
         QFETCH(int, place);
         QFETCH(QString, prompt);
-        QCOMPARE(QString::fromStdString(rankingPrompt(place)), prompt);
+        QCOMPARE(rankingPrompt(place), prompt);
+    }
+
+    // The hint under the box for what a change could not keep.
+    void hint_data()
+    {
+        QTest::addColumn<QString>("leftOut");
+        QTest::addColumn<bool>("cutAtLimit");
+        QTest::addColumn<QString>("hint");
+        const QString limit = "名前は全角127文字、半角255文字までです";
+        QTest::newRow("everything kept") << "" << false << "";
+        QTest::newRow("left out") << "😀𠮷" << false << "「😀𠮷」は使えない文字です";
+        QTest::newRow("cut at the limit") << "" << true << limit;
+        QTest::newRow("both") << "é" << true << "「é」は使えない文字です　" + limit;
+    }
+    void hint()
+    {
+        QFETCH(QString, leftOut);
+        QFETCH(bool, cutAtLimit);
+        QFETCH(QString, hint);
+        QCOMPARE(rankingNameHint(FittedName{.leftOut = leftOut.toStdString(), .cutAtLimit = cutAtLimit}), hint);
     }
 
     void dialogUnits()

@@ -476,8 +476,9 @@ private slots:
         MessageBoxAnswerer boxes;
         whenModalOpens<QDialog>([&](QDialog *dialog) {
             for (int n = 1; n <= 2; ++n) {
-                QMetaObject::invokeMethod(window.get(), [] { guarded([] { throw EFOpenError("queued"); }); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    window.get(), [] { guarded([] { throw EFOpenError(Fault::FileNotOpened, {"queued"}); }); },
+                    Qt::QueuedConnection);
                 QTRY_COMPARE(boxes.texts.size(), n);
                 QCOMPARE(QApplication::activeModalWidget(), dialog);
             }
@@ -485,7 +486,7 @@ private slots:
         });
         strides(StridesToFinish);
         window->onClockTick();
-        QCOMPARE(boxes.texts, QStringList({"queued.", "queued."}));
+        QCOMPARE(boxes.texts, QStringList({"ファイル queued は開けません.", "ファイル queued は開けません."}));
         QCOMPARE(race().stridePhase, StridePhase::Finished);
         QCOMPARE(window->rankingLines().line(TimeColumn), std::string("1"));
         QVERIFY(QFile::exists(folder->filePath("rank.mlt")));

@@ -103,7 +103,7 @@ private slots:
             window->loadRanking();
             QFAIL("no error without rank.mlt");
         } catch (const EFOpenError &error) {
-            QCOMPARE(QString::fromUtf8(error.what()), QString("ファイル rank.mlt は開けません"));
+            QCOMPARE(QString::fromUtf8(error.what()), QString("FileNotOpened: rank.mlt"));
         }
         window->onRankingClicked();
         QVERIFY(ranking->isVisible());
