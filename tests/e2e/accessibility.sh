@@ -197,6 +197,8 @@ dialog=$(find_window 'ランキング名前入力' 10)
 [[ -n $dialog ]] || fail "no name dialog after 85 strides"
 race_seconds=$((($(date +%s%N) - race_start) / 1000000000 + 1))
 hear "1位です。名前を入力して下さい。 text."
+# The default name, read whole with the box (its last character was left out).
+hear "名前なし selected."
 time_line=$(tail -n +"$((race_mark + 1))" "$SPOKEN" | grep -m1 '^ランキング名前入力 dialog ') ||
     fail "the name dialog was not announced"
 [[ $time_line =~ ^ランキング名前入力\ dialog\ ([0-9]+\.[0-9]秒)\.$ ]] || fail "the dialog was announced as '$time_line'"
@@ -264,6 +266,13 @@ key Down
 hear "notification 1位 Orca $race_time."
 key Down
 hear "notification 2位 P1 30.0秒."
+# Two rows asked for at once: each is heard, in order (one notice for both
+# had the later row read twice).
+mark
+xdotool key --clearmodifiers Down Down
+hear "notification 3位 P2 31.1秒." "notification 4位 P3 32.2秒."
+told=$(tail -n +"$((HEARD_MARK + 1))" "$SPOKEN" | grep -E '^notification [34]位 ' | tr '\n' '|')
+[[ $told == "notification 3位 P2 31.1秒.|notification 4位 P3 32.2秒.|" ]] || fail "two rows read at once were told as '$told'"
 mark
 key Escape
 wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
