@@ -493,6 +493,18 @@ SpokenNotice::SpokenNotice(QWidget *window) : QObject(window)
 {
     for (Utterance *&utterance : m_utterances)
         utterance = new Utterance(window);
+    window->installEventFilter(this);
+}
+
+// What was said stays unsaid when the window shows again: a screen reader
+// speaks a notification each time it is shown.
+bool SpokenNotice::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && watched == parent()) {
+        for (Utterance *utterance : m_utterances)
+            utterance->hide();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SpokenNotice::say(const QString &text)

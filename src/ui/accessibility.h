@@ -47,6 +47,9 @@ public:
     // What was said last, empty before anything was.
     QString lastSaid() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::array<Utterance *, 4> m_utterances{};
     int m_next = 0;

@@ -64,10 +64,12 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), key);
             QCOMPARE(notice->lastSaid(), lines.at(line));
         }
-        // Shown again, it reads from the top.
+        // Shown again, it says nothing said before and reads from the top.
         side->onOkClicked();
         rankingWindow ? window->onRankingClicked() : window->onVersionClicked();
         QVERIFY(QTest::qWaitForWindowActive(side));
+        for (const Utterance *utterance : side->findChildren<Utterance *>())
+            QVERIFY(!utterance->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(notice->lastSaid(), lines.at(0));
     }
