@@ -273,6 +273,39 @@ xdotool key --clearmodifiers Down Down
 hear "notification 3位 P2 31.1秒." "notification 4位 P3 32.2秒."
 told=$(tail -n +"$((HEARD_MARK + 1))" "$SPOKEN" | grep -E '^notification [34]位 ' | tr '\n' '|')
 [[ $told == "notification 3位 P2 31.1秒.|notification 4位 P3 32.2秒.|" ]] || fail "two rows read at once were told as '$told'"
+# Moved aside, off its button, for Orca's click below.
+xdotool windowmove "$ranking" 620 20
+mark
+key Escape
+wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
+hear "ミルタ100m走 frame."
+
+# Orca's flat review "click here" (KP_Divide) on the ranking button, with the
+# window away from its button (as at scale 2, or moved by the player): the
+# window comes up in front and active. Orca clicks, and clicks again when the
+# pointer seems not to have moved yet, and then presses the button through
+# the accessibility bus; the clicks can land after the window is shown, on
+# the race screen, which the window manager then raises.
+mark
+key KP_Subtract
+hear "Entering flat review." "ランキング"
+key KP_Divide
+ranking=$(find_window 'ランキング' 10)
+[[ -n $ranking ]] || fail "Orca's click on the ranking button showed no ranking window"
+# Once Orca's clicks have come (the pointer on the button) and the window
+# manager has had them.
+clicked_at_button()
+{
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    ((X - ORIGIN_X - RANKING_X <= 2 && ORIGIN_X + RANKING_X - X <= 2 && Y - ORIGIN_Y - BUTTON_Y <= 2 &&
+      ORIGIN_Y + BUTTON_Y - Y <= 2))
+}
+wait_until 10 clicked_at_button || fail "Orca's click did not come to the ranking button: $(xdotool getmouselocation)"
+wait_until 2 window_active "$MAIN_WINDOW" || true
+wait_until 5 window_active "$ranking" || fail "the ranking window opened by Orca's click is not active"
+[[ $(xprop -root _NET_CLIENT_LIST_STACKING) == *"$(printf '0x%x' "$ranking")" ]] ||
+    fail "the ranking window is active but not in front: $(xprop -root _NET_CLIENT_LIST_STACKING)"
 mark
 key Escape
 wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
