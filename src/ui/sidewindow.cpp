@@ -35,7 +35,8 @@ void SideWindow::showWindow()
     if (!isVisible() || isMinimized()) {
         showNormal();
         m_shownAt.start();
-    } else if (!m_shownAt.isValid() || m_shownAt.elapsed() >= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+    } else if (!m_shownAt.isValid()
+               || m_shownAt.elapsed() >= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
         return;
     }
     // Within a double-click's time of the show it is the same request: a
