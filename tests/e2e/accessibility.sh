@@ -272,7 +272,8 @@ mark
 xdotool key --clearmodifiers Down Down
 hear "notification 3位 P2 31.1秒." "notification 4位 P3 32.2秒."
 told=$(tail -n +"$((HEARD_MARK + 1))" "$SPOKEN" | grep -E '^notification [34]位 ' | tr '\n' '|')
-[[ $told == "notification 3位 P2 31.1秒.|notification 4位 P3 32.2秒.|" ]] || fail "two rows read at once were told as '$told'"
+[[ $told == "notification 3位 P2 31.1秒.|notification 4位 P3 32.2秒.|" ]] ||
+    fail "two rows read at once were told as '$told'"
 # Moved aside, off its button, for Orca's click below.
 xdotool windowmove "$ranking" 620 20
 mark
