@@ -6,6 +6,7 @@
 #include "ui/sidewindow.h"
 
 #include <QAccessibleWidget>
+#include <QLineEdit>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -287,6 +288,120 @@ private:
     }
 };
 
+// The name box. Qt's own interface for a line edit gives each character an
+// attribute run of its own with no length, and Orca, which reads a line run
+// by run, then leaves its last character out ("名前な" for "名前なし"): here
+// the whole text is one run. Edits asked for by assistive technology go
+// through the box's own editing, so its validator has its say.
+class AccessibleLineEdit : public QAccessibleWidget,
+                           public QAccessibleTextInterface,
+                           public QAccessibleEditableTextInterface
+{
+public:
+    explicit AccessibleLineEdit(QLineEdit *edit) : QAccessibleWidget(edit, QAccessible::EditableText) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (type == QAccessible::EditableTextInterface)
+            return static_cast<QAccessibleEditableTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.readOnly = edit()->isReadOnly();
+        state.selectableText = true;
+        return state;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        return kind == QAccessible::Value ? edit()->text() : QAccessibleWidget::text(kind);
+    }
+    void setText(QAccessible::Text kind, const QString &text) override
+    {
+        if (kind == QAccessible::Value)
+            replaceText(0, characterCount(), text);
+        else
+            QAccessibleWidget::setText(kind, text);
+    }
+
+    QString text(int startOffset, int endOffset) const override
+    {
+        return startOffset <= endOffset ? edit()->text().mid(startOffset, endOffset - startOffset) : QString();
+    }
+    int characterCount() const override { return int(edit()->text().size()); }
+    int cursorPosition() const override { return edit()->cursorPosition(); }
+    void setCursorPosition(int position) override { edit()->setCursorPosition(position); }
+
+    int selectionCount() const override { return edit()->hasSelectedText() ? 1 : 0; }
+    void selection(int index, int *startOffset, int *endOffset) const override
+    {
+        const bool selected = index == 0 && edit()->hasSelectedText();
+        *startOffset = selected ? edit()->selectionStart() : 0;
+        *endOffset = selected ? edit()->selectionEnd() : 0;
+    }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void setSelection(int index, int startOffset, int endOffset) override
+    {
+        if (index == 0)
+            edit()->setSelection(startOffset, endOffset - startOffset);
+    }
+    void removeSelection(int index) override
+    {
+        if (index == 0)
+            edit()->deselect();
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override
+    {
+        edit()->setCursorPosition(endIndex);
+        edit()->setCursorPosition(startIndex);
+    }
+
+    // Measured from the cursor, whose rectangle the box keeps where the
+    // scrolled text puts it.
+    QRect characterRect(int offset) const override
+    {
+        const QString text = edit()->text();
+        if (offset < 0 || offset >= text.size())
+            return {};
+        const QFontMetrics metrics(edit()->font());
+        const int cursor = edit()->cursorPosition();
+        const QRect cursorRect = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        const int x = cursorRect.x()
+                      + (offset >= cursor ? metrics.horizontalAdvance(text.mid(cursor, offset - cursor))
+                                          : -metrics.horizontalAdvance(text.mid(offset, cursor - offset)));
+        const QRect rect(x, cursorRect.y(), metrics.horizontalAdvance(text.mid(offset, 1)), cursorRect.height());
+        return rect.translated(edit()->mapToGlobal(QPoint()));
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return edit()->cursorPositionAt(edit()->mapFromGlobal(point));
+    }
+    // No attributes: one run over the whole text.
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+    void deleteText(int startOffset, int endOffset) override { replaceText(startOffset, endOffset, {}); }
+    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
+    void replaceText(int startOffset, int endOffset, const QString &text) override
+    {
+        edit()->setSelection(startOffset, endOffset - startOffset);
+        edit()->insert(text);
+    }
+
+private:
+    QLineEdit *edit() const { return static_cast<QLineEdit *>(widget()); }
+};
+
 // Qt asks with the object's class name and then its base classes' names.
 QAccessibleInterface *gameInterface(const QString &className, QObject *object)
 {
@@ -311,7 +426,9 @@ QAccessibleInterface *gameInterface(const QString &className, QObject *object)
     if (className == QLatin1String(QTextBrowser::staticMetaObject.className())
         && qobject_cast<HelpViewer *>(widget->window()))
         return new AccessibleHelpText(static_cast<QTextBrowser *>(widget));
-    if (className == QLatin1String(SpokenNotice::staticMetaObject.className()))
+    if (className == QLatin1String(QLineEdit::staticMetaObject.className()))
+        return new AccessibleLineEdit(static_cast<QLineEdit *>(widget));
+    if (className == QLatin1String(Utterance::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::Notification);
     return nullptr;
 }
@@ -356,18 +473,47 @@ void announceNameChange(QWidget *control)
     QAccessible::updateAccessibility(&event);
 }
 
-SpokenNotice::SpokenNotice(QWidget *window) : QWidget(window)
+Utterance::Utterance(QWidget *window) : QWidget(window)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(0, 0, 0, 0);
     hide();
 }
 
-void SpokenNotice::say(const QString &text)
+void Utterance::say(const QString &text)
 {
     setAccessibleName(text);
     // Showing is the notification's event; with no assistive technology
     // listening, Qt sends nothing.
     hide();
     show();
+}
+
+SpokenNotice::SpokenNotice(QWidget *window) : QObject(window)
+{
+    for (Utterance *&utterance : m_utterances)
+        utterance = new Utterance(window);
+    window->installEventFilter(this);
+}
+
+// What was said stays unsaid when the window shows again: a screen reader
+// speaks a notification each time it is shown.
+bool SpokenNotice::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && watched == parent()) {
+        for (Utterance *utterance : m_utterances)
+            utterance->hide();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SpokenNotice::say(const QString &text)
+{
+    m_next = (m_next + 1) % int(m_utterances.size());
+    m_utterances.at(m_next)->say(text);
+}
+
+QString SpokenNotice::lastSaid() const
+{
+    return m_utterances.at(m_next)->accessibleName();
 }

@@ -5,7 +5,9 @@
 #include "ui/desktop.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QStyleHints>
 
 #include <algorithm>
 
@@ -30,9 +32,18 @@ SideWindow::SideWindow(QWidget *mainWindow, const QString &caption, const QRect 
 
 void SideWindow::showWindow()
 {
-    if (isVisible() && !isMinimized())
+    if (!isVisible() || isMinimized()) {
+        showNormal();
+        m_shownAt.start();
+    } else if (!m_shownAt.isValid()
+               || m_shownAt.elapsed() >= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
         return;
-    showNormal();
+    }
+    // Within a double-click's time of the show it is the same request: a
+    // screen reader's click can come as several (Orca clicks again when the
+    // pointer seems not to have moved yet, then presses the button through
+    // the accessibility bus), and one that lands on the race screen has the
+    // window manager raise that.
     raise();
     activateWindow();
 }

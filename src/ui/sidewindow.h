@@ -2,6 +2,7 @@
 
 #include "ui/colours.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class SpokenNotice;
@@ -18,7 +19,9 @@ public:
     SideWindow(QWidget *mainWindow, const QString &caption, const QRect &place, BgrColour colour);
 
     // A hidden window is shown and activated; so is one the player
-    // minimised, restored. A shown one is left as it is, not even raised.
+    // minimised, restored. A shown one is left as it is, not even raised,
+    // unless it was shown within a double-click's time: then it comes to
+    // the front again, active.
     void showWindow();
     // Hides the window; if it was the active one, the race screen becomes
     // active again.
@@ -38,4 +41,5 @@ private:
     QWidget *m_mainWindow;
     SpokenNotice *m_notice;
     int m_lineRead = -1; // none yet since the window was shown
+    QElapsedTimer m_shownAt;
 };

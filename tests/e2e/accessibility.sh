@@ -201,6 +201,8 @@ dialog=$(find_window 'ランキング名前入力' 10)
 [[ -n $dialog ]] || fail "no name dialog after 85 strides"
 race_seconds=$((($(date +%s%N) - race_start) / 1000000000 + 1))
 hear "1位です。名前を入力して下さい。 text."
+# The default name, read whole with the box (its last character was left out).
+hear "名前なし selected."
 time_line=$(tail -n +"$((race_mark + 1))" "$SPOKEN" | grep -m1 '^ランキング名前入力 dialog ') ||
     fail "the name dialog was not announced"
 [[ $time_line =~ ^ランキング名前入力\ dialog\ ([0-9]+\.[0-9]秒)\.$ ]] || fail "the dialog was announced as '$time_line'"
@@ -268,6 +270,47 @@ key Down
 hear "notification 1位 Orca $race_time."
 key Down
 hear "notification 2位 P1 30.0秒."
+# Two rows asked for at once: each is heard, in order (one notice for both
+# had the later row read twice).
+mark
+xdotool key --clearmodifiers Down Down
+hear "notification 3位 P2 31.1秒." "notification 4位 P3 32.2秒."
+told=$(tail -n +"$((HEARD_MARK + 1))" "$SPOKEN" | grep -E '^notification [34]位 ' | tr '\n' '|')
+[[ $told == "notification 3位 P2 31.1秒.|notification 4位 P3 32.2秒.|" ]] ||
+    fail "two rows read at once were told as '$told'"
+# Moved aside, off its button, for Orca's click below.
+xdotool windowmove "$ranking" 620 20
+mark
+key Escape
+wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"
+hear "ミルタ100m走 frame."
+
+# Orca's flat review "click here" (KP_Divide) on the ranking button, with the
+# window away from its button (as at scale 2, or moved by the player): the
+# window comes up in front and active. Orca clicks, and clicks again when the
+# pointer seems not to have moved yet, and then presses the button through
+# the accessibility bus; the clicks can land after the window is shown, on
+# the race screen, which the window manager then raises.
+mark
+key KP_Subtract
+hear "Entering flat review." "ランキング"
+key KP_Divide
+ranking=$(find_window 'ランキング' 10)
+[[ -n $ranking ]] || fail "Orca's click on the ranking button showed no ranking window"
+# Once Orca's clicks have come (the pointer on the button) and the window
+# manager has had them.
+clicked_at_button()
+{
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    ((X - ORIGIN_X - RANKING_X <= 2 && ORIGIN_X + RANKING_X - X <= 2 && Y - ORIGIN_Y - BUTTON_Y <= 2 &&
+      ORIGIN_Y + BUTTON_Y - Y <= 2))
+}
+wait_until 10 clicked_at_button || fail "Orca's click did not come to the ranking button: $(xdotool getmouselocation)"
+wait_until 2 window_active "$MAIN_WINDOW" || true
+wait_until 5 window_active "$ranking" || fail "the ranking window opened by Orca's click is not active"
+[[ $(xprop -root _NET_CLIENT_LIST_STACKING) == *"$(printf '0x%x' "$ranking")" ]] ||
+    fail "the ranking window is active but not in front: $(xprop -root _NET_CLIENT_LIST_STACKING)"
 mark
 key Escape
 wait_until 5 window_gone "$ranking" || fail "Escape left the ranking window open"

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <QAccessible>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -64,6 +66,8 @@ class TestNameDialog : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { installAccessibleInterfaces(); }
+
     void prompt_data()
     {
         QTest::addColumn<int>("place");
@@ -231,7 +235,7 @@ private slots:
         QCOMPARE(!dialog.findChild<QLabel *>("hint")->text().isEmpty(), hint);
         // A screen reader is told the hint whole as it appears.
         if (hint)
-            QVERIFY(!dialog.findChild<SpokenNotice *>()->accessibleName().isEmpty());
+            QVERIFY(!dialog.findChild<SpokenNotice *>()->lastSaid().isEmpty());
     }
 
     void layout()
@@ -260,6 +264,28 @@ private slots:
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         const QPoint off = dialog.geometry().center() - dialog.screen()->geometry().center();
         QVERIFY2(off.manhattanLength() <= 2, "not centred on the screen");
+    }
+
+    // The box as a screen reader reads it: the default name whole, as one
+    // run of text (Orca reads a line run by run); and an edit it asks for is
+    // checked as typing is.
+    void accessibleBox()
+    {
+        RankingNameDialog dialog(1);
+        auto *edit = dialog.findChild<QLineEdit *>();
+        QAccessibleInterface *box = QAccessible::queryAccessibleInterface(edit);
+        QAccessibleTextInterface *text = box->textInterface();
+        int start = -1;
+        int end = -1;
+        text->attributes(3, &start, &end);
+        QCOMPARE(text->text(start, end), "名前なし");
+        text->selection(0, &start, &end);
+        QCOMPARE(text->text(start, end), "名前なし");
+        box->editableTextInterface()->replaceText(0, 4, QString::fromUtf8("😀"));
+        QCOMPARE(edit->text(), "名前なし");
+        QVERIFY(!dialog.findChild<QLabel *>("hint")->text().isEmpty());
+        box->setText(QAccessible::Value, "Orca");
+        QCOMPARE(edit->text(), "Orca");
     }
 
     void answer_data()

@@ -388,7 +388,7 @@ private slots:
         clock->tickAt(3 * ClockIntervalMs);
         const QString time = window->clockLabel()->text();
         QCOMPARE(time, QString("0.3秒"));
-        const QString notice = window->findChild<SpokenNotice *>()->accessibleName();
+        const QString notice = window->findChild<SpokenNotice *>()->lastSaid();
         QCOMPARE(dialogWords, ranks ? time : QString());
         QCOMPARE(notice, ranks ? QString("1位に Ann を登録しました") : time + " ランキング外です");
     }
@@ -425,8 +425,8 @@ private slots:
             for (int i = 0; i < movesPerPad; ++i)
                 window->onBluePadMoved();
             ++made;
-            if (!notice->accessibleName().isEmpty() && (told.isEmpty() || told.last() != notice->accessibleName()))
-                told << notice->accessibleName();
+            if (!notice->lastSaid().isEmpty() && (told.isEmpty() || told.last() != notice->lastSaid()))
+                told << notice->lastSaid();
             window->onClockTick();
         }
         QCOMPARE(made, StridesToFinish);

@@ -62,14 +62,16 @@ private slots:
             {Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0}};
         for (auto [key, line] : steps) {
             QTest::keyClick(QApplication::focusWidget(), key);
-            QCOMPARE(notice->accessibleName(), lines.at(line));
+            QCOMPARE(notice->lastSaid(), lines.at(line));
         }
-        // Shown again, it reads from the top.
+        // Shown again, it says nothing said before and reads from the top.
         side->onOkClicked();
         rankingWindow ? window->onRankingClicked() : window->onVersionClicked();
         QVERIFY(QTest::qWaitForWindowActive(side));
+        for (const Utterance *utterance : side->findChildren<Utterance *>())
+            QVERIFY(!utterance->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCOMPARE(notice->accessibleName(), lines.at(0));
+        QCOMPARE(notice->lastSaid(), lines.at(0));
     }
 
     // A toolbar button pressed before the side windows are attached (the game
