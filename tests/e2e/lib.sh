@@ -78,6 +78,7 @@ fail()
     log "FAIL: $*"
     # What the screen looked like, for whoever reads the failure.
     save_screen "$WORK/failure.png" && keep_work=1 || true
+    [[ -n ${DISPLAY:-} ]] && xwininfo -root -tree >"$WORK/failure-windows.txt" 2>&1 || true
     save_game_threads
     exit 1
 }

@@ -107,7 +107,9 @@ clicked_until()
 start_weston
 install_tunes
 install_ranking
-XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE QT_LOGGING_RULES="milta100m.platform=true" start_game
+# The clicks the game gets are logged too, for whoever reads a failure.
+XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE QT_LOGGING_RULES="milta100m.platform=true;qt.qpa.input.events=true" \
+    start_game
 MAIN_WINDOW=$(find_window "$MAIN_TITLE" 20)
 [[ -n $MAIN_WINDOW ]] || fail "the race screen is no X window on XWayland's display $DISPLAY: $(cat "$WORK/game.err")"
 grep -q "^milta100m.platform: window system: xcb (an X server answers on DISPLAY=$DISPLAY)" "$WORK/game.err" ||
