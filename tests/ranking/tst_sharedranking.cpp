@@ -79,12 +79,9 @@ class TestSharedRanking : public QObject
         }
     }
 
-private slots:
-    void init()
+    // The ranking under test, its saves waiting `lockWait` for another copy's lock.
+    void makeRanking(std::chrono::milliseconds lockWait)
     {
-        QFile::remove(path());
-        m_errors.clear();
-        m_asked.clear();
         m_ranking.emplace(
             [this](const std::function<void()> &work) {
                 try {
@@ -93,7 +90,16 @@ private slots:
                     m_errors << QString::fromUtf8(error.what());
                 }
             },
-            path(), 300ms);
+            path(), lockWait);
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(path());
+        m_errors.clear();
+        m_asked.clear();
+        makeRanking(300ms);
     }
     void cleanup() { m_ranking.reset(); }
 
@@ -113,6 +119,9 @@ private slots:
     {
         QFETCH(QString, then);
         QFETCH(QStringList, names);
+        // Freed in time, however long a busy machine pauses this test before the lock comes free.
+        if (then.isEmpty())
+            makeRanking(60s);
         {
             const FolderLockHolder other(m_dir.path());
             finish(11, "A");
