@@ -77,7 +77,10 @@ xcb.xcb_connect.restype = ctypes.c_void_p
 xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
 xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
 xcb.xcb_send_event.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint32, ctypes.c_uint32, ctypes.c_char_p]
-xcb.xcb_flush.argtypes = [ctypes.c_void_p]
+xcb.xcb_get_input_focus.argtypes = [ctypes.c_void_p]
+xcb.xcb_get_input_focus.restype = ctypes.c_uint  # the cookie, a struct of one sequence number
+xcb.xcb_get_input_focus_reply.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_void_p]
+xcb.xcb_get_input_focus_reply.restype = ctypes.c_void_p
 xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
 window, x, y = (int(argument) for argument in sys.argv[1:4])
 connection = xcb.xcb_connect(None, None)
@@ -87,7 +90,10 @@ if xcb.xcb_connection_has_error(connection):
 for kind, state in ((4, 0), (5, 0x100)):
     event = struct.pack("<BBHIIIIhhhhHBB", kind, 1, 0, 0, 0, window, 0, x, y, x, y, state, 1, 0)
     xcb.xcb_send_event(connection, 0, window, 0, event)
-xcb.xcb_flush(connection)
+# A round trip before hanging up: an X server that sees the hang-up before it
+# has read the requests drops them with the connection (a busy XWayland did).
+reply = xcb.xcb_get_input_focus_reply(connection, xcb.xcb_get_input_focus(connection), None)
+ctypes.CDLL(None).free(ctypes.c_void_p(reply))
 xcb.xcb_disconnect(connection)
 PYTHON
 }

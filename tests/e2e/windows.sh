@@ -68,6 +68,9 @@ log "one taskbar entry"
 xdotool windowminimize --sync "$ranking"
 show_side_window "$RANKING_X" 'ランキング' >/dev/null
 wait_until 5 window_active "$ranking" || fail "the ranking button did not bring the minimised window back"
+# A press within a double-click's time (Qt's 400 ms here) of the show is the
+# same request, as a screen reader's repeated click is; this is a new one.
+sleep 0.5
 show_side_window "$RANKING_X" 'ランキング' >/dev/null
 sleep 0.5
 window_active "$MAIN_WINDOW" || fail "the ranking button activated the shown ranking window"
