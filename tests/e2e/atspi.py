@@ -97,16 +97,27 @@ def check_race_screen():
     print("race screen: frame, bars, buttons with Press and keys, labels and pads as expected")
 
 
-def press(name):
+def shown_button(name):
     for frame in game():
         if frame is None or not showing(frame):
             continue
         for node in descendants(frame):
             if node.name == name and node.getRoleName() == "push button" and showing(node):
-                action, index = press_action(node)
-                if action is None or not action.doAction(index):
-                    fail(f"the button {name!r} did not take Press")
-                return
+                return node
+    return None
+
+
+def press(name):
+    # The window may still be on its way: the race screen shows only once the
+    # error box of a first start is answered.
+    for _ in range(200):
+        button = shown_button(name)
+        if button is not None:
+            action, index = press_action(button)
+            if action is None or not action.doAction(index):
+                fail(f"the button {name!r} did not take Press")
+            return
+        time.sleep(0.1)
     fail(f"no shown push button {name!r}")
 
 
