@@ -90,8 +90,8 @@ if xcb.xcb_connection_has_error(connection):
 for kind, state in ((4, 0), (5, 0x100)):
     event = struct.pack("<BBHIIIIhhhhHBB", kind, 1, 0, 0, 0, window, 0, x, y, x, y, state, 1, 0)
     xcb.xcb_send_event(connection, 0, window, 0, event)
-# A round trip before hanging up: an X server that sees the hang-up before it
-# has read the requests drops them with the connection (a busy XWayland did).
+# A round trip before hanging up: the server has read the clicks before the
+# client goes.
 reply = xcb.xcb_get_input_focus_reply(connection, xcb.xcb_get_input_focus(connection), None)
 ctypes.CDLL(None).free(ctypes.c_void_p(reply))
 xcb.xcb_disconnect(connection)
