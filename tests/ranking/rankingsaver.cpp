@@ -1,7 +1,7 @@
 // Saves rankings into rank.mlt of the working directory, for the fault tests:
 //   rankingsaver alternate
 //       the short and the long ranking one after the other, until killed;
-//       "saving" once the first save is done
+//       "saving US" once the first save is done, US the microseconds it took
 //   rankingsaver once short|long CALL before|after [in-place]
 //       one save, killed just before or after the CALL-th call on files
 //       (in place: as if the folder refused new files); "saved" if it lived
@@ -9,6 +9,7 @@
 //       COUNT saves, each adding the line "TAG N" after the table, as a copy
 //       of the game adds its entries beside another copy
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,11 +29,13 @@ int alternate()
     RankingFile file;
     RankingLines table;
     file.load(table);
+    const auto start = std::chrono::steady_clock::now();
     for (unsigned n = 0;; ++n) {
         table = tables[n % 2];
         file.save(table, [&](RankingLines &theirs) { theirs = tables[n % 2]; });
         if (n == 0) {
-            std::puts("saving");
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+            std::printf("saving %lld\n", static_cast<long long>(took.count()));
             std::fflush(stdout);
         }
     }

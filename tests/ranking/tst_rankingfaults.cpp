@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -128,8 +129,10 @@ private slots:
             saver.start(QStringLiteral(RANKING_SAVER), {"alternate"});
             QVERIFY(saver.waitForStarted());
             QVERIFY(saver.waitForReadyRead(10000));
-            // Any moment within a few saves of the first.
-            QThread::usleep(QRandomGenerator::global()->bounded(3000));
+            // Any moment within a few saves of the first, however long a save
+            // takes on this machine and build (a sanitizer's is slow).
+            const int saveUs = saver.readLine().split(' ').value(1).trimmed().toInt();
+            QThread::usleep(QRandomGenerator::global()->bounded(std::max(3000, 3 * saveUs)));
             if (stoppedWithFileOpenIn(saver.processId(), dir.path()))
                 ++killedWhileWriting;
             saver.kill();
