@@ -103,7 +103,11 @@ heard_since() { tail -n +"$(($1 + 1))" "$SPOKEN" | grep -Fxq -- "$2"; }
 said_so_far() { wc -l <"$SPOKEN"; }
 # hear TEXT...: waits until Orca has said each TEXT since the last mark.
 HEARD_MARK=0
-mark() { HEARD_MARK=$(said_so_far); }
+mark()
+{
+    wait_until 30 orca_caught_up || fail "Orca still had $(orca_pending) events to take after 30 s"
+    HEARD_MARK=$(said_so_far)
+}
 hear()
 {
     local text
@@ -115,9 +119,25 @@ hear()
 # key KEY: a key, pressed wherever the keyboard is (the active window).
 key() { xdotool key --clearmodifiers "$1"; }
 
+# Orca takes the desktop's events from a queue one at a time, and while more
+# than 50 wait it drops those it counts as chatter, a notification among them.
+# So each step starts once Orca has taken every event it queued, as a listener
+# lets it finish before the next key; its record counts them. Orca writes the
+# record through a buffer unless it goes to a terminal: `script` gives it one.
+orca_pending()
+{
+    awk '/EVENT MANAGER: Queueing / {n++} /EVENT MANAGER: Dequeued / {n--}
+         match($0, /EVENT MANAGER: [0-9]+ events pruned/) {n -= substr($0, RSTART + 15) + 0}
+         END {print n + 0}' "$WORK/orca.debug"
+}
+orca_caught_up() { (($(orca_pending) == 0)); }
+
 mkdir -p "$WORK/orca"
-orca -u "$WORK/orca" --debug-file "$WORK/orca.debug" </dev/null >"$WORK/orca.out" 2>&1 &
-ORCA_PID=$!
+script -qfec "exec orca -u '$WORK/orca' --debug-file /dev/tty >'$WORK/orca.out' 2>&1" "$WORK/orca.debug" \
+    </dev/null >/dev/null 2>&1 &
+BACKGROUND_PIDS+=($!)
+orca_pid() { ORCA_PID=$(pgrep -P "$1"); [[ -n $ORCA_PID ]]; }
+wait_until 10 orca_pid $! || fail "could not start Orca: its terminal did not start it"
 BACKGROUND_PIDS+=($ORCA_PID)
 wait_started Orca "$ORCA_PID" "$WORK/orca.out" heard_since 0 "Screen reader on."
 
@@ -389,7 +409,6 @@ grep -q '^label: Cannot open file rank.mlt. | $' "$WORK/texts.en_US.UTF-8" ||
     fail "no English first-start error box: $(head -c 300 "$WORK/texts.en_US.UTF-8")"
 japanese=$(sed 's/名前なし//g' "$WORK/texts.en_US.UTF-8" | grep -P '[\p{Han}\p{Hiragana}\p{Katakana}\x{3000}-\x{303f}\x{ff00}-\x{ffef}]') &&
     fail "Japanese in English: $(head -n 5 <<<"$japanese" | tr '\n' '|')"
-# Orca writes its own record (orca.debug) as it ends.
 kill -TERM "$ORCA_PID"
 wait_until 10 process_gone "$ORCA_PID" || log "Orca did not end within 10 s of SIGTERM"
 # Its shutdown may end with a SIGKILL of its own; bash need not say so.
