@@ -319,6 +319,41 @@ bool writeNew(const QString &path, const QByteArray &bytes)
     return false;
 }
 
+// The n-th copy kept of an unloadable ranking `file` (n from 1), beside it:
+// rank.mlt.bak, rank.mlt.2.bak, rank.mlt.3.bak, …
+QString backupName(const QString &file, int n)
+{
+    return n == 1 ? file + QStringLiteral(".bak") : file + QStringLiteral(".%1.bak").arg(n);
+}
+
+// The first copy's name that does not exist: an earlier copy of an
+// unreadable ranking is the player's too, and is never replaced.
+QString freeBackupName(const QString &file)
+{
+    int n = 1;
+    while (QFileInfo::exists(backupName(file, n)) || QFileInfo(backupName(file, n)).isSymLink())
+        ++n;
+    return backupName(file, n);
+}
+
+// A copy of `file` at `backup`, unless an earlier copy holds the same bytes
+// (a save after it failed): the file is kept once however often it is saved.
+bool keepAsBackup(const QString &file, const QString &backup)
+{
+    QFile old(file);
+    if (!old.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = old.readAll();
+    if (old.error() != QFileDevice::NoError)
+        return false;
+    for (int n = 1; backupName(file, n) != backup; ++n) {
+        QFile copy(backupName(file, n));
+        if (copy.size() == bytes.size() && copy.open(QIODevice::ReadOnly) && copy.readAll() == bytes)
+            return true;
+    }
+    return writeNew(backup, bytes);
+}
+
 } // namespace
 
 RankingFile::RankingFile(const QString &path) : m_path(path) {}
@@ -393,8 +428,11 @@ RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, When
     if (!mayWrite(linkTarget(m_path)))
         cannotCreate(m_path);
     if (unloadable) {
-        const QString backup = freeBackupName();
-        if (!keepAsBackup(backup)) {
+        // Beside the file itself, where its saves and their clean-up are:
+        // the play folders whose rank.mlt link to it share the copy.
+        const QString file = linkTarget(m_path);
+        const QString backup = freeBackupName(file);
+        if (!keepAsBackup(file, backup)) {
             // Said once a run; later finishes try the copy again and keep
             // the ranking in memory while it cannot be made.
             if (std::exchange(m_backupRefusalShown, true))
@@ -407,36 +445,4 @@ RankingFile::Saved RankingFile::save(RankingLines &table, const Redo &redo, When
         cannotCreate(m_path);
     m_known = bytes;
     return Saved::Written;
-}
-
-// rank.mlt.bak, else the first of rank.mlt.2.bak, rank.mlt.3.bak, … that
-// does not exist: an earlier copy of an unreadable ranking is the player's
-// too, and is never replaced.
-QString RankingFile::freeBackupName() const
-{
-    QString name = m_path + QStringLiteral(".bak");
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = m_path + QStringLiteral(".%1.bak").arg(n);
-    return name;
-}
-
-// A copy of the file at `backup`, unless an earlier copy holds the same bytes
-// (a save after it failed): the file is kept once however often it is saved.
-bool RankingFile::keepAsBackup(const QString &backup) const
-{
-    QFile old(m_path);
-    if (!old.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = old.readAll();
-    if (old.error() != QFileDevice::NoError)
-        return false;
-    for (int n = 1;; ++n) {
-        const QString earlier = n == 1 ? m_path + QStringLiteral(".bak") : m_path + QStringLiteral(".%1.bak").arg(n);
-        if (earlier == backup)
-            break;
-        QFile copy(earlier);
-        if (copy.size() == bytes.size() && copy.open(QIODevice::ReadOnly) && copy.readAll() == bytes)
-            return true;
-    }
-    return writeNew(backup, bytes);
 }

@@ -64,13 +64,11 @@ public:
     // memory without a word.
     //
     // The lock is the folder's that holds the file itself, and so are the
-    // temporary files: a rank.mlt that links to a file elsewhere shares both
-    // with every copy that reaches that file.
+    // temporary files and the copies: a rank.mlt that links to a file
+    // elsewhere shares them with every copy that reaches that file.
     Saved save(RankingLines &table, const Redo &redo, WhenLocked whenLocked = WhenLocked::Fail);
 
 private:
-    QString freeBackupName() const;
-    bool keepAsBackup(const QString &backup) const;
     // The temporary files of saves that a kill cut short.
     void removeTemporaries() const;
 

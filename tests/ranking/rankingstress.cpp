@@ -4,6 +4,8 @@
 // and then, holding it, puts another ranking in rank.mlt, as a player editing
 // it by hand would. Afterwards:
 //   - no copy asked twice for one race;
+//   - as a copy ends, its last save writes every entry it has left, or it
+//     says the save failed;
 //   - every name a copy saved is in the file exactly once, unless faster
 //     times pushed it out or another ranking replaced the file after it was
 //     saved (then it was in the file the replacement found);
@@ -183,15 +185,25 @@ int copy(int id, int seconds, quint32 seed)
     nextFinish.start(int(random.bounded(120)));
     QCoreApplication::exec();
 
+    // The game's exit: the last save of what is left, or a word that it failed.
+    QByteArray unsaved = "lost ";
+    try {
+        ranking.saveBeforeExit();
+    } catch (const Exception &error) {
+        say(QByteArray("error ") + error.what());
+        unsaved = "unsaved ";
+    }
+    noteSaved();
     if (!unsavedNames.isEmpty())
-        say("unsaved " + unsavedNames.join(' '));
+        say(unsaved + unsavedNames.join(' '));
     say("finishes " + QByteArray::number(finishes));
     say("block " + QByteArray::number(longestBlockNs) + ' ' + QByteArray::number(longestCallNs));
     return 0;
 }
 
 // The lock holder: holds the folder's lock for random spans, some longer
-// than the copies wait, and now and then puts another ranking in the file.
+// than the copies wait, and now and then puts another ranking in the file;
+// at the end, once more while the copies end.
 int locker(int seconds, quint32 seed)
 {
     QRandomGenerator random(seed);
@@ -220,6 +232,13 @@ int locker(int seconds, quint32 seed)
                                                 : std::chrono::milliseconds(random.bounded(150)));
         flock(folder, LOCK_UN);
     }
+    // A last hold as the copies end: their last saves, at the exit, find the
+    // lock free, wait for it or fail.
+    if (flock(folder, LOCK_EX) != 0)
+        return 1;
+    ++holds;
+    std::this_thread::sleep_for(std::chrono::milliseconds(random.bounded(5 * int(CopiesLockWait.count()))));
+    flock(folder, LOCK_UN);
     say("holds " + QByteArray::number(holds));
     return 0;
 }
@@ -321,6 +340,8 @@ int run(int seconds, bool linked)
                 ++refusedSaves;
             else if (what == "unsaved")
                 unsaved += words.size() - 1;
+            else if (what == "lost")
+                failures << "lost without a word at the exit: " + QString::fromLatin1(line.mid(5));
             else if (what == "finishes")
                 finishes += words[1].toInt();
             else if (what == "block") {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <map>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,6 +87,29 @@ class TestRankingFaults : public QObject
                 return true;
         }
         return false;
+    }
+
+    // rank.mlt in a folder "shared" under dir, holding `ranking`, and the play
+    // folders named, each with a rank.mlt that links to that file; "" is the
+    // file's own folder. The path of each play folder, in order.
+    static QStringList playFoldersOfOneFile(const QTemporaryDir &dir, const QStringList &names,
+                                            const QByteArray &ranking)
+    {
+        const QString shared = dir.filePath("shared");
+        QDir().mkdir(shared);
+        writeAll(shared + "/rank.mlt", ranking);
+        QStringList paths;
+        for (const QString &name : names) {
+            paths << (name.isEmpty() ? shared : dir.filePath(name));
+            if (!name.isEmpty() && QDir().mkdir(paths.last()))
+                QFile::link("../shared/rank.mlt", paths.last() + "/rank.mlt");
+        }
+        return paths;
+    }
+
+    static QStringList filesIn(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
 
     static QString saveError(RankingFile &file, RankingLines table)
@@ -235,28 +259,43 @@ private slots:
     }
 
     // A file the game could not load, and saves that fail after its copy was
-    // made (the disk refuses the new ranking): the copy is made once, not
-    // again for each failed save, and the save that works leaves it alone.
+    // made (the disk refuses the new ranking): the copy is made once, beside
+    // the file itself, not again for each failed save nor for each copy of
+    // the game that reaches the file through a link; the save that works
+    // leaves it alone. One finish in each play folder named, in turn.
+    void anIdenticalCopyIsNotMadeAgain_data()
+    {
+        QTest::addColumn<QStringList>("playFolders"); // "": the file's own folder
+        QTest::newRow("one folder") << QStringList{"", "", ""};
+        QTest::newRow("two folders linked to one file") << QStringList{"a", "b", "a"};
+    }
     void anIdenticalCopyIsNotMadeAgain()
     {
+        QFETCH(QStringList, playFolders);
         QTemporaryDir dir;
-        const QString rank = dir.filePath("rank.mlt");
         QByteArray tooLarge;
         while (tooLarge.size() <= qsizetype(RankingTextLimit))
             tooLarge += "12\r\n";
-        writeAll(rank, tooLarge);
-        RankingFile file(rank);
-        RankingLines table;
-        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, file.load(table));
+        const QStringList folders = playFoldersOfOneFile(dir, playFolders, tooLarge);
+        const QString shared = dir.filePath("shared");
+        std::map<QString, RankingFile> files;
+        for (const QString &folder : folders) {
+            RankingFile &file = files.try_emplace(folder, folder + "/rank.mlt").first->second;
+            RankingLines table;
+            QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, file.load(table));
+        }
         SyscallFaults::refuseRenames(ENOSPC);
-        for (int finish = 0; finish < 3; ++finish)
-            QCOMPARE(saveError(file, shortTable()), QString("FileNotCreated: rank.mlt"));
+        for (const QString &folder : folders)
+            QCOMPARE(saveError(files.at(folder), shortTable()), QString("FileNotCreated: rank.mlt"));
         SyscallFaults::disarm();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
-        QCOMPARE(saveError(file, shortTable()), QString());
-        QCOMPARE(readAll(rank + ".bak"), tooLarge);
-        QCOMPARE(readAll(rank), bytesOf(shortTable()));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"rank.mlt", "rank.mlt.bak"}));
+        QCOMPARE(filesIn(shared), QStringList({"rank.mlt", "rank.mlt.bak"}));
+        for (const QString &folder : folders)
+            if (folder != shared)
+                QCOMPARE(filesIn(folder), QStringList{"rank.mlt"});
+        QCOMPARE(saveError(files.at(folders.last()), shortTable()), QString());
+        QCOMPARE(readAll(shared + "/rank.mlt.bak"), tooLarge);
+        QCOMPARE(readAll(shared + "/rank.mlt"), bytesOf(shortTable()));
+        QCOMPARE(filesIn(shared), QStringList({"rank.mlt", "rank.mlt.bak"}));
     }
 
     // Only a folder that refuses new files, or refuses to let one replace
@@ -317,19 +356,12 @@ private slots:
         QFETCH(QStringList, playFolders);
         QTemporaryDir dir;
         const QString shared = dir.filePath("shared");
-        QVERIFY(QDir().mkdir(shared));
-        writeAll(shared + "/rank.mlt", bytesOf(shortTable()));
-        for (const QString &folder : playFolders) {
-            if (folder.isEmpty() || QFileInfo::exists(dir.filePath(folder)))
-                continue;
-            QVERIFY(QDir().mkdir(dir.filePath(folder)));
-            QVERIFY(QFile::link("../shared/rank.mlt", dir.filePath(folder + "/rank.mlt")));
-        }
+        const QStringList folders = playFoldersOfOneFile(dir, playFolders, bytesOf(shortTable()));
         constexpr int Saves = 150;
         QProcess copies[2];
         const char *tags[2] = {"A", "B"};
         for (int i = 0; i < 2; ++i) {
-            copies[i].setWorkingDirectory(playFolders[i].isEmpty() ? shared : dir.filePath(playFolders[i]));
+            copies[i].setWorkingDirectory(folders[i]);
             copies[i].start(QStringLiteral(RANKING_SAVER), {"append", tags[i], QString::number(Saves)});
         }
         for (QProcess &copy : copies) {
@@ -348,7 +380,7 @@ private slots:
             QCOMPARE(added, expected);
         }
         QVERIFY(readAll(shared + "/rank.mlt").startsWith(bytesOf(shortTable())));
-        QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"rank.mlt"});
+        QCOMPARE(filesIn(shared), QStringList{"rank.mlt"});
     }
 
     // A real full disk: a small memory file system, where root can mount one.
