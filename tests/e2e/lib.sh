@@ -107,6 +107,7 @@ cleanup()
 {
     local status=$?
     trap - EXIT INT TERM
+    stop_watchdog
     local hook
     for hook in "${CLEANUP_HOOKS[@]}"; do "$hook" || true; done
     if [[ -n $GAME_PID ]]; then
@@ -133,14 +134,22 @@ trap 'fail "$([[ -e $WORK/timed-out ]] && echo "no end after $E2E_TIMEOUT s${STA
 
 # The watchdog: a test that hangs ends itself instead of stalling the run.
 (
-    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
-    sleep "$E2E_TIMEOUT" &
-    sleeper=$!
-    wait "$sleeper"
+    sleep "$E2E_TIMEOUT"
     touch "$WORK/timed-out"
     kill -TERM "$E2E_MAIN_PID" || true
 ) </dev/null >/dev/null 2>&1 &
-BACKGROUND_PIDS+=($!)
+WATCHDOG_PID=$!
+# The watchdog goes first as the script ends, and its sleep with it: a sleep
+# left behind would hold what the script inherited (a caller's lock) for
+# E2E_TIMEOUT seconds.
+stop_watchdog()
+{
+    [[ -n ${WATCHDOG_PID:-} ]] || return 0
+    local sleep_pid
+    sleep_pid=$(pgrep -P "$WATCHDOG_PID" || true)
+    kill -KILL "$WATCHDOG_PID" 2>/dev/null || true
+    [[ -z $sleep_pid ]] || kill -KILL $sleep_pid 2>/dev/null || true
+}
 
 # wait_until SECONDS COMMAND...: polls COMMAND every 50 ms until it succeeds.
 wait_until()
