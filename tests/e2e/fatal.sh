@@ -7,7 +7,7 @@
 # A tune that cannot be opened is fatal: only the "アプリケーション エラー" box,
 # never the race screen, exit code 1 after OK. The files the game opens are
 # traced to show the order: the race tune first, and nothing after the failure.
-E2E_TIMEOUT=${E2E_TIMEOUT:-110} # fourteen starts that each wait up to four seconds for a display, four more
+E2E_TIMEOUT=${E2E_TIMEOUT:-110} # thirteen starts refused after up to four seconds each, four more
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_display
