@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -24,26 +25,45 @@ bool isSet(const char *variable)
     return variable && *variable;
 }
 
-// The -platform option as Qt reads it: "-platform NAME" or "--platform NAME";
-// null where there is none.
-const char *platformOption(const std::vector<std::string> &arguments)
+// One of Qt's own options as Qt reads it: "-NAME VALUE" or "--NAME VALUE",
+// the last one given counting; null where there is none.
+const char *qtOption(const std::vector<std::string> &arguments, std::string_view name)
 {
+    const char *value = nullptr;
     for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == "-platform" || arguments[i] == "--platform")
-            return arguments[i + 1].c_str();
+        std::string_view argument = arguments[i];
+        if (argument.starts_with("--"))
+            argument.remove_prefix(1);
+        if (argument.starts_with('-') && argument.substr(1) == name)
+            value = arguments[++i].c_str();
     }
-    return nullptr;
+    return value;
 }
 
-// Qt's -display option, as its X11 plugin reads it: "-display NAME" or
-// "--display NAME"; null where there is none.
-const char *displayOption(const std::vector<std::string> &arguments)
+// The platform plugins Qt tries in turn for a list such as "wayland;xcb:foo":
+// their names in lower case, as Qt loads them, without their arguments and
+// skipping empty parts.
+std::vector<std::string> pluginNames(std::string_view list)
 {
-    for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == "-display" || arguments[i] == "--display")
-            return arguments[i + 1].c_str();
+    std::vector<std::string> names;
+    while (!list.empty()) {
+        std::string_view entry = list.substr(0, list.find(';'));
+        list.remove_prefix(std::min(entry.size() + 1, list.size()));
+        while (entry.starts_with(':'))
+            entry.remove_prefix(1);
+        std::string name(entry.substr(0, entry.find(':')));
+        if (name.empty())
+            continue;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        names.push_back(std::move(name));
     }
-    return nullptr;
+    return names;
+}
+
+// Plugins that need neither a display nor a device, and so always load.
+bool alwaysLoads(std::string_view plugin)
+{
+    return plugin == "offscreen" || plugin == "minimal" || plugin == "vnc";
 }
 
 // XDG_CURRENT_DESKTOP is a list such as "ubuntu:GNOME".
@@ -68,9 +88,12 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
                               const std::function<DesktopScales(const char *display)> &desktopScales,
                               const char *currentDesktop)
 {
-    const char *option = displayOption(arguments);
-    if (option)
+    // Xlib takes an empty display name for DISPLAY.
+    const char *option = qtOption(arguments, "display");
+    if (isSet(option))
         display = option;
+    else
+        option = nullptr;
     if (!isSet(waylandDisplay))
         waylandDisplay = nullptr;
     const std::string xServerName =
@@ -80,7 +103,7 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
                        : std::string("the Wayland compositor on wayland-0 (WAYLAND_DISPLAY is not set)");
 
     std::string players, reason;
-    if (const char *platform = platformOption(arguments)) {
+    if (const char *platform = qtOption(arguments, "platform")) {
         players = platform;
         reason = "the player's -platform option";
     } else if (isSet(qpaPlatform)) {
@@ -89,21 +112,18 @@ PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const c
     }
     if (!reason.empty()) {
         // Qt tries the plugins named, "wayland;xcb", in turn and takes the
-        // first that connects; one that needs no display ends the list.
-        for (std::size_t start = 0; start <= players.size();) {
-            const std::size_t end = std::min(players.find(';', start), players.size());
-            const std::string name = players.substr(start, end - start);
-            start = end + 1;
-            const std::string plugin = name.substr(0, name.find(':'));
+        // first that loads: one that connects, or one that needs no display.
+        // A name it cannot load, or a display that is not there, passes on.
+        for (const std::string &plugin : pluginNames(players)) {
             DisplayAnswer answer;
             if (plugin == "xcb" && isSet(display))
                 answer = xServer(display);
-            else if (plugin == "xcb")
-                continue;
             else if (plugin.starts_with("wayland"))
                 answer = waylandCompositor(waylandDisplay);
-            else
+            else if (alwaysLoads(plugin))
                 break;
+            else
+                continue;
             if (answer == DisplayAnswer::Silent)
                 return {"", reason, plugin == "xcb" ? xServerName : compositorName};
             if (answer == DisplayAnswer::Answers)

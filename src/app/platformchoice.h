@@ -48,8 +48,10 @@ struct DesktopScales
 // server, the Wayland compositor and the desktop's scales are asked only when
 // the rule comes to them, on the displays Qt would open: the -display
 // option's, else DISPLAY; WAYLAND_DISPLAY, else (the compositor asked with
-// null) wayland-0, where Qt looks without it. `currentDesktop` is
-// XDG_CURRENT_DESKTOP.
+// null) wayland-0, where Qt looks without it. The options and the player's
+// list of plugins are read as Qt reads them: the last -platform and -display
+// count, an empty -display is DISPLAY, plugin names in any case.
+// `currentDesktop` is XDG_CURRENT_DESKTOP.
 PlatformChoice choosePlatform(const std::vector<std::string> &arguments, const char *qpaPlatform,
                               const char *display, const char *waylandDisplay,
                               const std::function<DisplayAnswer(const char *display)> &xServer,

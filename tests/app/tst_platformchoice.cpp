@@ -78,6 +78,19 @@ private slots:
         QTest::newRow("player's list, X silent after Wayland absent") << none << "wayland;xcb:foo" << ":93" << "wl"
                                                                      << "silent" << "no" << "" << "wayland x"
                                                                      << "the X server on DISPLAY=:93";
+        // Read as Qt reads them, so that the display asked is the one Qt would open.
+        QTest::newRow("plugin names in capitals") << none << "XCB" << ":93" << "-" << "silent" << "no" << "" << "x"
+                                                  << "the X server on DISPLAY=:93";
+        QTest::newRow("empty parts and arguments skipped") << none << ";:Wayland-EGL:foo;" << ":0" << "wl" << "yes"
+                                                           << "silent" << "" << "wayland"
+                                                           << "the Wayland compositor on WAYLAND_DISPLAY=wl";
+        QTest::newRow("a plugin Qt cannot load passes on") << none << "nosuch;xcb" << ":93" << "-" << "silent" << "no"
+                                                           << "" << "x" << "the X server on DISPLAY=:93";
+        QTest::newRow("a plugin that needs no display ends the list") << none << "Offscreen;xcb" << ":93" << "-"
+                                                                      << "silent" << "no" << "" << "" << "";
+        QTest::newRow("the last -platform counts")
+            << QStringList{"milta100m", "-platform", "wayland", "--platform", "xcb"} << "-" << ":93" << "wl"
+            << "silent" << "yes" << "" << "x" << "the X server on DISPLAY=:93";
     }
     void choice()
     {
@@ -230,6 +243,9 @@ private slots:
         QTest::newRow("-display without DISPLAY") << QStringList{"milta100m", "-display", "host:1"} << "-"
                                                   << "host:1";
         QTest::newRow("-display without a name is none") << QStringList{"milta100m", "-display"} << ":0" << ":0";
+        QTest::newRow("the last -display counts") << QStringList{"milta100m", "-display", ":7", "--display", ":8"}
+                                                  << ":0" << ":8";
+        QTest::newRow("an empty -display is DISPLAY") << QStringList{"milta100m", "-display", ""} << ":0" << ":0";
     }
     void displayOption()
     {
