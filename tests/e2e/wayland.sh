@@ -612,6 +612,16 @@ click_race_screen_until()
 has_window() { [[ -n $(desktop_window "$1") ]]; }
 window_active() { [[ $(desktop_window "$1" | cut -d'|' -f8) == true ]]; }
 
+# focused_name_dialog: GNOME Shell's id of the name dialog where it has the
+# keyboard, nothing elsewhere. name_dialog_shown_anew ID: whether the name
+# dialog has the keyboard, and is not the window ID.
+focused_name_dialog()
+{
+    gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+        w.get_title() == 'ランキング名前入力' && w.has_focus()).map(w => w.get_id()).join()"
+}
+name_dialog_shown_anew() { local now; now=$(focused_name_dialog) && [[ -n $now && $now != "$1" ]]; }
+
 # The evdev codes of the keys a name is typed with.
 declare -A KEY_CODES=([a]=30 [b]=48 [c]=46 [d]=32 [e]=18 [f]=33 [g]=34 [h]=35 [i]=23 [j]=36 [k]=37 [l]=38 [m]=50
                       [n]=49 [o]=24 [p]=25 [q]=16 [r]=19 [s]=31 [t]=20 [u]=22 [v]=47 [w]=17 [x]=45 [y]=21 [z]=44)
@@ -713,20 +723,33 @@ play_on_desktop()
     sweep_pads 85
     wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
     race_end=$(date +%s%N)
-    if [[ $DESKTOP == gnome && $route == x11 ]]; then
-        # Its title bar has a close box only. Minimised through GNOME Shell
-        # (there is no taskbar to bring it back from), it is up again with
-        # the keyboard once the race screen is clicked (clear of the dialog,
-        # over its middle): the game brings it back when another of its
-        # windows becomes active, and GNOME Shell does not minimise a window
-        # whose frame has no minimise box.
-        wait_until 5 has_close_box_only 'ランキング名前入力' ||
-            fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
-        gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
-            w.get_title() == 'ランキング名前入力').forEach(w => w.minimize())" >/dev/null
-        click_race_screen_until 10 100 window_active 'ランキング名前入力' ||
-            fail "$DESKTOP, $route: the minimised name dialog did not come back: $(desktop_windows | tr '\n' ';')"
-        log "$DESKTOP, $route: the name dialog's close box only; up again after a minimise"
+    if [[ $DESKTOP == gnome ]]; then
+        # Minimised through GNOME Shell (there is no taskbar to bring it back
+        # from), the name dialog is up again with the keyboard once the race
+        # screen is clicked (clear of the dialog, over its middle). Through
+        # XWayland its title bar has a close box only, and GNOME Shell does
+        # not minimise a window whose frame has none. Natively it does, and
+        # passes the focus to the race screen: the game shows the dialog
+        # anew, a new window to GNOME Shell, and again after the click.
+        local minimised expected=true dialog
+        if [[ $route == x11 ]]; then
+            expected=false
+            wait_until 5 has_close_box_only 'ランキング名前入力' ||
+                fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
+        fi
+        dialog=$(focused_name_dialog)
+        minimised=$(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+            w.get_title() == 'ランキング名前入力').map(w => { w.minimize(); return w.minimized; }).join()")
+        [[ $minimised == "$expected" ]] ||
+            fail "$DESKTOP, $route: GNOME Shell's minimise left the name dialog minimised '$minimised', not $expected"
+        if [[ $route == wayland ]]; then
+            wait_until 5 name_dialog_shown_anew "$dialog" ||
+                fail "$DESKTOP, $route: the minimised name dialog was not shown anew: $(desktop_windows | tr '\n' ';')"
+            dialog=$(focused_name_dialog)
+        fi
+        click_race_screen_until 10 100 name_dialog_shown_anew "$([[ $route == x11 ]] || echo "$dialog")" ||
+            fail "$DESKTOP, $route: the race screen's click did not bring the name dialog back: $(desktop_windows | tr '\n' ';')"
+        log "$DESKTOP, $route: the name dialog up again after a minimise (minimised: $minimised) and a click"
     fi
     for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
     pointer "key $RETURN_KEY"
