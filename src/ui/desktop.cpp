@@ -235,6 +235,26 @@ private:
     bool m_pending = false;
 };
 
+// Watches a window's state; see refuseMaximise().
+class MaximiseRefuser : public QObject
+{
+public:
+    explicit MaximiseRefuser(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::WindowStateChange && window->isMaximized()) {
+            // After Qt has taken in the state it was told of.
+            QTimer::singleShot(0, window, [window] {
+                window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
+            });
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 bool onWayland()
@@ -316,6 +336,12 @@ void keepOnScreen(QWidget *window, Placement placement)
     if (!window->testAttribute(Qt::WA_WState_Created))
         window->move(window->pos());
     new ScreenKeeper(window, std::move(placement));
+}
+
+void refuseMaximise(QWidget *window)
+{
+    if (onWayland())
+        new MaximiseRefuser(window);
 }
 
 void activateWhenShown(QWidget *window)

@@ -43,6 +43,13 @@ void activateWhenShown(QWidget *window);
 // new surface, which no compositor keeps minimised.
 int runModal(QDialog *dialog);
 
+// Natively on Wayland, where the compositor leaves the frame to Qt (GNOME
+// Shell), Qt 6.4's frame has a maximise box even on a window of fixed size,
+// and the compositor then moves the window to the corner of the work area,
+// over the others: the window takes its normal state back at once. Elsewhere
+// the frame has only the boxes the window asks for, and this does nothing.
+void refuseMaximise(QWidget *window);
+
 // Where a window's frame goes, given the margins of the frame.
 using Placement = std::function<QRect(const QMargins &frameMargins)>;
 

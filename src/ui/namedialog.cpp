@@ -134,6 +134,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
     }
     keepOnScreen(this);
     activateWhenShown(this);
+    refuseMaximise(this);
 }
 
 void RankingNameDialog::showHint(const QString &hint)

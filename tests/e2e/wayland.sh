@@ -738,6 +738,20 @@ play_on_desktop()
         log "$DESKTOP, $route: the side windows' title bars have a close box only"
     fi
 
+    if [[ $DESKTOP == gnome && $route == wayland ]]; then
+        # Qt's own frame has a maximise box (40 pixels from the frame's right
+        # edge, 15 from its top); GNOME Shell would move the race screen to
+        # the work area's corner. The game takes its normal state back.
+        local before=$RACE_FRAME
+        read -r x y width height <<<"$RACE_FRAME"
+        pointer "move $((x + width - 40)) $((y + 15))" "pause 50" click
+        sleep 1
+        read_race_screen
+        [[ $RACE_FRAME == "$before" && $(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w =>
+            w.get_pid() == $GAME_PID && w.get_title() == '$MAIN_TITLE').map(w => w.get_maximized()).join()") == 0 ]] ||
+            fail "$DESKTOP, $route: the race screen's maximise box moved it from $before to $RACE_FRAME"
+        log "$DESKTOP, $route: the race screen's maximise box leaves it at $RACE_FRAME"
+    fi
     # A race through the desktop's input route.
     local i race_start race_end
     race_start=$(date +%s%N)
