@@ -19,7 +19,6 @@ Game::Game(MusicService::Output musicOutput, const char *codePage932)
     m_help.setLanguage(installTranslation(m_translator, QLocale::system()));
     QApplication::setWindowIcon(QIcon(artwork("icon")));
     installAccessibleInterfaces();
-    keepModalDialogInSight();
 }
 
 Game::~Game() = default;

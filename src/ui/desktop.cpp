@@ -3,6 +3,9 @@
 #include "ui/placement.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -232,6 +235,26 @@ private:
     bool m_pending = false;
 };
 
+// Watches a window's state; see refuseMaximise().
+class MaximiseRefuser : public QObject
+{
+public:
+    explicit MaximiseRefuser(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::WindowStateChange && window->isMaximized()) {
+            // After Qt has taken in the state it was told of.
+            QTimer::singleShot(0, window, [window] {
+                window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
+            });
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 bool onWayland()
@@ -263,17 +286,43 @@ void keepOutOfTaskbar(QWidget *window)
     xcb_flush(connection);
 }
 
-void keepModalDialogInSight()
+int runModal(QDialog *dialog)
 {
-    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow *focus) {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!focus || !dialog || dialog->windowHandle() == focus || !dialog->isMinimized())
-            return;
-        dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
-        dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
-    });
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setResult(QDialog::Rejected);
+    const QPointer<QDialog> alive(dialog);
+    QEventLoop loop;
+    QObject::connect(dialog, &QDialog::finished, &loop, [&loop] { loop.quit(); });
+    QObject::connect(dialog, &QObject::destroyed, &loop, [&loop] { loop.quit(); });
+    // Natively on Wayland, a dialog shown anew waits for the focus before it
+    // comes back again: a compositor that gives it none must not have it
+    // shown over and over.
+    bool shownAnew = false;
+    const QMetaObject::Connection comingBack = QObject::connect(
+        qApp, &QGuiApplication::focusWindowChanged, dialog, [dialog, &shownAnew](QWindow *focus) {
+            if (!focus || QApplication::activeModalWidget() != dialog)
+                return;
+            if (dialog->windowHandle() == focus) {
+                shownAnew = false;
+            } else if (!onWayland()) {
+                if (dialog->isMinimized()) {
+                    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+                    dialog->show();
+                    dialog->raise();
+                    dialog->activateWindow();
+                }
+            } else if (!shownAnew) {
+                // Hidden, it leaves the loop above running (QDialog::exec()'s
+                // would end).
+                shownAnew = true;
+                dialog->hide();
+                dialog->show();
+            }
+        });
+    dialog->show();
+    loop.exec(QEventLoop::DialogExec);
+    QObject::disconnect(comingBack);
+    return alive ? alive->result() : int(QDialog::Rejected);
 }
 
 void keepOnScreen(QWidget *window, Placement placement)
@@ -287,6 +336,12 @@ void keepOnScreen(QWidget *window, Placement placement)
     if (!window->testAttribute(Qt::WA_WState_Created))
         window->move(window->pos());
     new ScreenKeeper(window, std::move(placement));
+}
+
+void refuseMaximise(QWidget *window)
+{
+    if (onWayland())
+        new MaximiseRefuser(window);
 }
 
 void activateWhenShown(QWidget *window)

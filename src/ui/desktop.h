@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 // The game's windows on the player's desktop.
@@ -30,14 +31,24 @@ void keepOutOfTaskbar(QWidget *window);
 // nothing.
 void activateWhenShown(QWidget *window);
 
-// Whenever another of the game's windows becomes active while a modal
-// dialog is minimised (the player clicked it, or the desktop passed the
-// activation on), the dialog comes back in front and active: the windows it
-// blocks would look active and answer nothing, and a desktop without a
-// taskbar (GNOME Shell) has nothing to bring it back from. Natively on
-// Wayland the game is never told of a minimise, and this does nothing.
-// Call once, after the QApplication is made.
-void keepModalDialogInSight();
+// Runs the application-modal dialog until it is answered, as
+// QDialog::exec() does, and returns its result (Rejected where the program
+// ends first). Meanwhile, whenever another of the game's windows becomes
+// active (the player clicked it, or the desktop passed the activation on),
+// a minimised dialog comes back in front and active: the windows it blocks
+// would look active and answer nothing, and a desktop without a taskbar
+// (GNOME Shell) has nothing to bring it back from. Natively on Wayland the
+// game is never told of a minimise, and the compositor does not know that
+// the dialog blocks the other windows: there the dialog is shown anew, as a
+// new surface, which no compositor keeps minimised.
+int runModal(QDialog *dialog);
+
+// Natively on Wayland, where the compositor leaves the frame to Qt (GNOME
+// Shell), Qt 6.4's frame has a maximise box even on a window of fixed size,
+// and the compositor then moves the window to the corner of the work area,
+// over the others: the window takes its normal state back at once. Elsewhere
+// the frame has only the boxes the window asks for, and this does nothing.
+void refuseMaximise(QWidget *window);
 
 // Where a window's frame goes, given the margins of the frame.
 using Placement = std::function<QRect(const QMargins &frameMargins)>;

@@ -1,6 +1,7 @@
 #include "ui/errorbox.h"
 
 #include "core/errortext.h"
+#include "ui/desktop.h"
 #include "ui/messages.h"
 
 #include <QCoreApplication>
@@ -15,7 +16,7 @@ void showBox(const QString &caption, const std::string &text)
     // A message can carry a line of the player's ranking file.
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    runModal(&box);
 }
 
 } // namespace

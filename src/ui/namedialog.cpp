@@ -134,6 +134,7 @@ RankingNameDialog::RankingNameDialog(int place, QWidget *parent, const QString &
     }
     keepOnScreen(this);
     activateWhenShown(this);
+    refuseMaximise(this);
 }
 
 void RankingNameDialog::showHint(const QString &hint)
@@ -164,7 +165,7 @@ QString RankingNameDialog::name() const
 std::string askRankingName(int place, QWidget *parent, const QString &spokenWords)
 {
     QPointer<RankingNameDialog> dialog = new RankingNameDialog(place, parent, spokenWords);
-    const bool ok = dialog->exec() == QDialog::Accepted;
+    const bool ok = runModal(dialog) == QDialog::Accepted;
     // The dialog is gone if its parent was destroyed while it was open.
     std::string name = dialog && ok ? dialog->name().toStdString() : DefaultRankingName;
     delete dialog;

@@ -174,6 +174,7 @@ RaceWindow::RaceWindow(MusicService &music, HelpEngine &help, std::unique_ptr<Ra
     move(RaceScreenPlace.topLeft());
     setFixedSize(RaceScreenPlace.size());
     keepOnScreen(this);
+    refuseMaximise(this);
 
     loadLayout<RaceWindow>(*this, rows);
     // For a player who cannot see them; the race itself stays a pointer game.

@@ -27,6 +27,7 @@ SideWindow::SideWindow(QWidget *mainWindow, const QString &caption, const QRect 
     setFixedSize(place.size());
     keepOnScreen(this);
     activateWhenShown(this);
+    refuseMaximise(this);
     m_notice = new SpokenNotice(this);
 }
 

@@ -14,6 +14,9 @@
 # app; everywhere a click on the race screen brings the pads and the exit
 # button in front of the ranking window, and a race driven through the
 # desktop's own input route ends with the name in rank.mlt and exit code 0.
+# KWin set up as Plasma 5.27 is at 200 % by default: XWayland, drawn crisp
+# at 2. GNOME Shell: the frames' buttons, and the name dialog minimised
+# through the shell is back once the race screen is clicked.
 #   wayland.sh <game> <data dir> <virtual input client>
 E2E_TOOLS="weston Xwayland sway swaymsg grim wtype setpriv xdotool xwininfo xprop convert compare identify python3 timeout flock
            kwin_wayland gnome-shell gdbus dbus-daemon"
@@ -373,12 +376,20 @@ open_input()
 
 # KWin 5.27 (Plasma): its file capability cannot be granted in a container,
 # and a plain copy runs without it; XWayland is up at once; scripting shows
-# its windows, fake input drives them. start_kwin SCALE
+# its windows, fake input drives them. start_kwin SCALE [plasma]: with
+# plasma, as Plasma 5.27 sets it up at that scale by default ("Apply scaling
+# themselves"): kwinrc's [Xwayland] Scale, and Xft.dpi 96 x SCALE in
+# XWayland's resources (Plasma merges it at login).
 start_kwin()
 {
     DESKTOP=kwin
-    new_desktop_runtime "kwin$1"
+    new_desktop_runtime "kwin$1${2:-}"
     start_desktop_bus "$DESKTOP_RUN"
+    if [[ ${2:-} == plasma ]]; then
+        mkdir -p "$DESKTOP_HOME/.config"
+        printf '[Xwayland]\nScale=%s\n' "$1" >"$DESKTOP_HOME/.config/kwinrc"
+        ((EUID != 0)) || chown -R 65534:65534 "$DESKTOP_HOME/.config"
+    fi
     cp /usr/bin/kwin_wayland "$WORK/bin/kwin_wayland"
     # The program KWin starts last is told XWayland's display.
     printf '#!/bin/sh\necho "$DISPLAY" >"%s/x-display"\n' "$DESKTOP_RUN" \
@@ -398,9 +409,11 @@ start_kwin()
     wait_started KWin "$DESKTOP_PID" "$WORK/kwin.log" grep -qs : "$DESKTOP_RUN/x-display"
     exec 9>&-
     DESKTOP_X=$(cat "$DESKTOP_RUN/x-display")
+    [[ ${2:-} != plasma ]] || as_desktop env DISPLAY="$DESKTOP_X" xprop -root -f RESOURCE_MANAGER 8s \
+        -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t%s' $((96 * $1)))"
     DESKTOP_ENV=(XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5)
     open_input "$VIRTUAL_INPUT" 1280x800
-    log "KWin at scale $1 on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
+    log "KWin at scale $1${2:+ as Plasma sets it up} on $DESKTOP_WAYLAND, XWayland on $DESKTOP_X"
 }
 
 # GNOME Shell 43: it stops at start without a system bus (an empty one of
@@ -612,6 +625,16 @@ click_race_screen_until()
 has_window() { [[ -n $(desktop_window "$1") ]]; }
 window_active() { [[ $(desktop_window "$1" | cut -d'|' -f8) == true ]]; }
 
+# focused_name_dialog: GNOME Shell's id of the name dialog where it has the
+# keyboard, nothing elsewhere. name_dialog_shown_anew ID: whether the name
+# dialog has the keyboard, and is not the window ID.
+focused_name_dialog()
+{
+    gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+        w.get_title() == 'ランキング名前入力' && w.has_focus()).map(w => w.get_id()).join()"
+}
+name_dialog_shown_anew() { local now; now=$(focused_name_dialog) && [[ -n $now && $now != "$1" ]]; }
+
 # The evdev codes of the keys a name is typed with.
 declare -A KEY_CODES=([a]=30 [b]=48 [c]=46 [d]=32 [e]=18 [f]=33 [g]=34 [h]=35 [i]=23 [j]=36 [k]=37 [l]=38 [m]=50
                       [n]=49 [o]=24 [p]=25 [q]=16 [r]=19 [s]=31 [t]=20 [u]=22 [v]=47 [w]=17 [x]=45 [y]=21 [z]=44)
@@ -638,7 +661,8 @@ has_close_box_only() { [[ $(title_bar_buttons "$1") == 1 ]]; }
 
 # play_on_desktop WITH_X PLATFORM NAME: the scenario, on the desktop started
 # last: the game chooses PLATFORM; through XWayland, ten starts in a row put
-# the race screen at its designed place; one taskbar entry (XWayland) and the
+# the race screen at its designed place, at the desktop's scale (NAME "-":
+# only that); one taskbar entry (XWayland) and the
 # menu entry's app; the ranking window shown, a click on the race screen
 # brings the pads and the exit button in sight; a race with the desktop's
 # input route, NAME typed into rank.mlt, the exit button, exit code 0.
@@ -659,12 +683,19 @@ play_on_desktop()
         if [[ $route == x11 ]]; then
             read -r x y _ <<<"$RACE_FRAME"
             [[ "$x,$y" == 231,202 ]] || fail "$DESKTOP, start $start: the race screen's frame is at $x,$y, not 231,202"
+            grep -q "^milta100m.platform: scale: $DESKTOP_SCALE " "$WORK/game.err" ||
+                fail "$DESKTOP, $route: the game did not draw at $DESKTOP_SCALE: $(cat "$WORK/game.err")"
         fi
         ((start < starts)) || break
         kill -TERM "$GAME_PID"
         wait_game_exit 10
     done
     log "$DESKTOP, $route: the race screen drawn as designed at $RACE_FRAME, $starts start(s)"
+    if [[ $name == - ]]; then
+        kill -TERM "$GAME_PID"
+        wait_game_exit 10
+        return
+    fi
 
     click_race_screen_until "$RANKING_X" "$BUTTON_Y" has_window 'ランキング' ||
         fail "$DESKTOP, $route: the ranking button showed no ranking window"
@@ -707,26 +738,53 @@ play_on_desktop()
         log "$DESKTOP, $route: the side windows' title bars have a close box only"
     fi
 
+    if [[ $DESKTOP == gnome && $route == wayland ]]; then
+        # Qt's own frame has a maximise box (40 pixels from the frame's right
+        # edge, 15 from its top); GNOME Shell would move the race screen to
+        # the work area's corner. The game takes its normal state back.
+        local before=$RACE_FRAME
+        read -r x y width height <<<"$RACE_FRAME"
+        pointer "move $((x + width - 40)) $((y + 15))" "pause 50" click
+        sleep 1
+        read_race_screen
+        [[ $RACE_FRAME == "$before" && $(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w =>
+            w.get_pid() == $GAME_PID && w.get_title() == '$MAIN_TITLE').map(w => w.get_maximized()).join()") == 0 ]] ||
+            fail "$DESKTOP, $route: the race screen's maximise box moved it from $before to $RACE_FRAME"
+        log "$DESKTOP, $route: the race screen's maximise box leaves it at $RACE_FRAME"
+    fi
     # A race through the desktop's input route.
     local i race_start race_end
     race_start=$(date +%s%N)
     sweep_pads 85
     wait_until 15 window_active 'ランキング名前入力' || fail "$DESKTOP, $route: no name dialog with the keyboard"
     race_end=$(date +%s%N)
-    if [[ $DESKTOP == gnome && $route == x11 ]]; then
-        # Its title bar has a close box only. Minimised through GNOME Shell
-        # (there is no taskbar to bring it back from), it is up again with
-        # the keyboard once the race screen is clicked (clear of the dialog,
-        # over its middle): the game brings it back when another of its
-        # windows becomes active, and GNOME Shell does not minimise a window
-        # whose frame has no minimise box.
-        wait_until 5 has_close_box_only 'ランキング名前入力' ||
-            fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
-        gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
-            w.get_title() == 'ランキング名前入力').forEach(w => w.minimize())" >/dev/null
-        click_race_screen_until 10 100 window_active 'ランキング名前入力' ||
-            fail "$DESKTOP, $route: the minimised name dialog did not come back: $(desktop_windows | tr '\n' ';')"
-        log "$DESKTOP, $route: the name dialog's close box only; up again after a minimise"
+    if [[ $DESKTOP == gnome ]]; then
+        # Minimised through GNOME Shell (there is no taskbar to bring it back
+        # from), the name dialog is up again with the keyboard once the race
+        # screen is clicked (clear of the dialog, over its middle). Through
+        # XWayland its title bar has a close box only, and GNOME Shell does
+        # not minimise a window whose frame has none. Natively it does, and
+        # passes the focus to the race screen: the game shows the dialog
+        # anew, a new window to GNOME Shell, and again after the click.
+        local minimised expected=true dialog
+        if [[ $route == x11 ]]; then
+            expected=false
+            wait_until 5 has_close_box_only 'ランキング名前入力' ||
+                fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
+        fi
+        dialog=$(focused_name_dialog)
+        minimised=$(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+            w.get_title() == 'ランキング名前入力').map(w => { w.minimize(); return w.minimized; }).join()")
+        [[ $minimised == "$expected" ]] ||
+            fail "$DESKTOP, $route: GNOME Shell's minimise left the name dialog minimised '$minimised', not $expected"
+        if [[ $route == wayland ]]; then
+            wait_until 5 name_dialog_shown_anew "$dialog" ||
+                fail "$DESKTOP, $route: the minimised name dialog was not shown anew: $(desktop_windows | tr '\n' ';')"
+            dialog=$(focused_name_dialog)
+        fi
+        click_race_screen_until 10 100 name_dialog_shown_anew "$([[ $route == x11 ]] || echo "$dialog")" ||
+            fail "$DESKTOP, $route: the race screen's click did not bring the name dialog back: $(desktop_windows | tr '\n' ';')"
+        log "$DESKTOP, $route: the name dialog up again after a minimise (minimised: $minimised) and a click"
     fi
     for ((i = 0; i < ${#name}; i++)); do pointer "key ${KEY_CODES[${name:i:1}]}" "pause 20"; done
     pointer "key $RETURN_KEY"
@@ -748,21 +806,29 @@ play_on_desktop()
 # window system it chooses itself. KWin at scale 2 without Plasma's settings
 # (no Xft.dpi, as Plasma's "Scaled by the system" for legacy applications)
 # would scale X windows up, blurred: the game runs natively there, though
-# DISPLAY names XWayland. (Plasma 5.27's default at 200 %, kwinrc's
+# DISPLAY names XWayland. Plasma 5.27's default at 200 %, kwinrc's
 # [Xwayland] Scale=2 with Xft.dpi 192, lets X programs draw at 2: the game
-# takes XWayland there.)
+# takes XWayland there, and draws crisp at 2 at its designed places. No race
+# there: KWin's fake input reaches X windows at offsets from the frame's
+# corner left unscaled (a pointer moved to the ranking button, 427,267 on
+# the screen, was at 658,469 in XWayland's pixels, not 854,534).
 DESKTOP_RUNS=(
-    "kwin  1 with-x xcb         kwinx"
-    "kwin  2 with-x wayland;xcb kwinw"
-    "gnome 1 with-x xcb         gnomex"
-    "gnome 1 no-x   wayland     gnomew"
+    "kwin   1 with-x xcb         kwinx"
+    "kwin   2 with-x wayland;xcb kwinw"
+    "plasma 2 with-x xcb         -"
+    "gnome  1 with-x xcb         gnomex"
+    "gnome  1 no-x   wayland     gnomew"
 )
 DESKTOP=
 for run in "${DESKTOP_RUNS[@]}"; do
     read -r desktop DESKTOP_SCALE with_x platform name <<<"$run"
     if [[ $desktop != gnome || $DESKTOP != gnome ]]; then
         [[ -z $DESKTOP ]] || stop_desktop
-        if [[ $desktop == kwin ]]; then start_kwin "$DESKTOP_SCALE"; else start_gnome; fi
+        case $desktop in
+        kwin) start_kwin "$DESKTOP_SCALE" ;;
+        plasma) start_kwin "$DESKTOP_SCALE" plasma ;;
+        *) start_gnome ;;
+        esac
     fi
     play_on_desktop "$with_x" "$platform" "$name"
 done

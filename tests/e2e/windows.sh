@@ -45,6 +45,35 @@ race_screen_and_side_windows_in_work_area()
     done
 }
 
+# help_viewer_in_work_area WHERE: the help button pressed with the race
+# screen in front; the viewer lies wholly in the work area. Prints its id.
+help_viewer_in_work_area()
+{
+    local viewer
+    focus "$MAIN_WINDOW"
+    click "$HELP_X" "$BUTTON_Y"
+    viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
+    [[ -n $viewer ]] || fail "$1no help viewer"
+    wait_until 5 eval 'in_work_area "$(frame_geometry "$viewer")"' ||
+        fail "$1the help viewer at $(frame_geometry "$viewer") is not in the work area"
+    echo "$viewer"
+}
+
+# name_dialog_in_work_area WHERE: a race run to the name dialog, which lies
+# wholly in the work area; Esc closes it.
+name_dialog_in_work_area()
+{
+    local dialog
+    focus "$MAIN_WINDOW"
+    sweep 85
+    dialog=$(find_window 'ランキング名前入力' 10)
+    [[ -n $dialog ]] || fail "$1no name dialog after 85 strides"
+    wait_until 5 eval 'in_work_area "$(frame_geometry "$dialog")"' ||
+        fail "$1the name dialog at $(frame_geometry "$dialog") is not in the work area"
+    press_in "$dialog" Escape
+    wait_until 5 window_gone "$dialog" || fail "$1Esc did not close the name dialog"
+}
+
 open_race_screen
 skips_taskbar "$MAIN_WINDOW" && fail "the race screen is kept out of the taskbar"
 # The desktop matches the window to the menu entry by its class.
@@ -113,25 +142,13 @@ find_race_screen
 race_screen_and_side_windows_in_work_area "800x480: "
 # No room beside the race screen: the help viewer goes over it, clear of the
 # pads and the clock.
-focus "$MAIN_WINDOW"
-click "$HELP_X" "$BUTTON_Y"
-viewer=$(find_window 'ミルタ100ｍ走 ヘルプ' 10)
-[[ -n $viewer ]] || fail "no help viewer"
-on_screen "$(frame_geometry "$viewer")" || fail "the help viewer at $(frame_geometry "$viewer") is not wholly on the screen"
+viewer=$(help_viewer_in_work_area "800x480: ")
 for part in "pads $PADS_GEOMETRY" "clock $CLOCK_GEOMETRY"; do
     overlapping "$(frame_geometry "$viewer")" "$(client_rect "$MAIN_WINDOW" "${part#* }")" &&
         fail "the help viewer at $(frame_geometry "$viewer") covers the ${part%% *}"
 done
 import -window root "$WORK/small_screen.png"
-# The name dialog, centred.
-focus "$MAIN_WINDOW"
-sweep 85
-dialog=$(find_window 'ランキング名前入力' 10)
-[[ -n $dialog ]] || fail "no name dialog after 85 strides"
-wait_until 5 eval 'on_screen "$(frame_geometry "$dialog")"' ||
-    fail "the name dialog at $(frame_geometry "$dialog") is not on the screen"
-press_in "$dialog" Escape
-wait_until 5 window_gone "$dialog" || fail "Esc did not close the name dialog"
+name_dialog_in_work_area "800x480: "
 log "small screen: every window on it, help clear of the pads and the clock"
 focus "$MAIN_WINDOW"
 exit_by_button
@@ -140,7 +157,8 @@ exit_by_button
 # full-HD screen, where scale 2 would not hold the windows at their places;
 # a small screen whose panel (openbox's margin) leaves 800x556, less than the
 # ranking window's place at scale 1. The game draws at 1 there (the client
-# width says so), and every window lies wholly in the work area.
+# width says so), and every window lies wholly in the work area: the race
+# screen, the side windows, the help viewer and the name dialog.
 #   screen     Xft.dpi  panel at the bottom
 desktop_settings=(
     "1280x800  144 0"
@@ -161,6 +179,8 @@ for row in "${desktop_settings[@]}"; do
     [[ $(xwininfo -id "$MAIN_WINDOW") == *"Width: 599"* ]] ||
         fail "$row: the race screen is not at scale 1: $(xwininfo -id "$MAIN_WINDOW" | grep -E 'Width|Height')"
     race_screen_and_side_windows_in_work_area "$row: "
+    help_viewer_in_work_area "$row: " >/dev/null
+    name_dialog_in_work_area "$row: "
     import -window root "$WORK/desktop_${screen}_${dpi}_${panel}.png"
     log "$row: every window in the work area $(xprop -root _NET_WORKAREA | sed 's/.*= //; s/, /,/g' | cut -d, -f1-4)"
     focus "$MAIN_WINDOW"

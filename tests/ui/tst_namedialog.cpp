@@ -365,20 +365,26 @@ private slots:
     }
 
     // A name dialog minimised with the race screen blocked behind it comes
-    // back, active, as soon as another of the game's windows is.
+    // back, active, as soon as another of the game's windows is, and still
+    // answers the player's name.
     void minimisedDialogComesBack()
     {
-        keepModalDialogInSight();
         QWidget raceScreen;
         raceScreen.show();
         QVERIFY(QTest::qWaitForWindowActive(&raceScreen));
-        RankingNameDialog dialog(1, &raceScreen, QString());
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        dialog.showMinimized();
-        raceScreen.activateWindow();
-        QTRY_VERIFY(!dialog.isMinimized());
-        QTRY_VERIFY(dialog.isActiveWindow());
+        bool cameBack = false;
+        bool leftOpen = true;
+        const Bytes answer = ask(1, [&](RankingNameDialog *dialog) {
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            dialog->showMinimized();
+            raceScreen.activateWindow();
+            cameBack = QTest::qWaitFor([dialog] { return !dialog->isMinimized() && dialog->isActiveWindow(); });
+            type(dialog->findChild<QLineEdit *>(), "ミルタ");
+            button(dialog, "OK")->click();
+        }, &leftOpen);
+        QVERIFY(cameBack);
+        QVERIFY(!leftOpen);
+        QCOMPARE(answer, Bytes::fromStdString(*utf8ToCp932("ミルタ")));
     }
 };
 
