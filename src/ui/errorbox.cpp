@@ -15,7 +15,6 @@ void showBox(const QString &caption, const std::string &text)
     QMessageBox box(QMessageBox::Critical, caption, QString::fromStdString(text), QMessageBox::Ok);
     // A message can carry a line of the player's ranking file.
     box.setTextFormat(Qt::PlainText);
-    box.setWindowModality(Qt::ApplicationModal);
     runModal(&box);
 }
 
