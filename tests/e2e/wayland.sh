@@ -625,14 +625,17 @@ click_race_screen_until()
 has_window() { [[ -n $(desktop_window "$1") ]]; }
 window_active() { [[ $(desktop_window "$1" | cut -d'|' -f8) == true ]]; }
 
+# game_windows_titled TITLE EXPRESSION: EXPRESSION of each of the game's
+# windows titled TITLE in GNOME Shell (w, a MetaWindow), joined by commas.
+game_windows_titled()
+{
+    gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
+        w.get_title() == '$1').map(w => $2).join()"
+}
 # focused_name_dialog: GNOME Shell's id of the name dialog where it has the
 # keyboard, nothing elsewhere. name_dialog_shown_anew ID: whether the name
 # dialog has the keyboard, and is not the window ID.
-focused_name_dialog()
-{
-    gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
-        w.get_title() == 'ランキング名前入力' && w.has_focus()).map(w => w.get_id()).join()"
-}
+focused_name_dialog() { game_windows_titled 'ランキング名前入力' 'w.has_focus() ? w.get_id() : ""' | tr -d ,; }
 name_dialog_shown_anew() { local now; now=$(focused_name_dialog) && [[ -n $now && $now != "$1" ]]; }
 
 # The evdev codes of the keys a name is typed with.
@@ -747,8 +750,7 @@ play_on_desktop()
         pointer "move $((x + width - 40)) $((y + 15))" "pause 50" click
         sleep 1
         read_race_screen
-        [[ $RACE_FRAME == "$before" && $(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w =>
-            w.get_pid() == $GAME_PID && w.get_title() == '$MAIN_TITLE').map(w => w.get_maximized()).join()") == 0 ]] ||
+        [[ $RACE_FRAME == "$before" && $(game_windows_titled "$MAIN_TITLE" 'w.get_maximized()') == 0 ]] ||
             fail "$DESKTOP, $route: the race screen's maximise box moved it from $before to $RACE_FRAME"
         log "$DESKTOP, $route: the race screen's maximise box leaves it at $RACE_FRAME"
     fi
@@ -773,8 +775,7 @@ play_on_desktop()
                 fail "$DESKTOP, $route: the name dialog's title bar has $(title_bar_buttons 'ランキング名前入力') buttons"
         fi
         dialog=$(focused_name_dialog)
-        minimised=$(gnome_eval "global.get_window_actors().map(a => a.meta_window).filter(w => w.get_pid() == $GAME_PID &&
-            w.get_title() == 'ランキング名前入力').map(w => { w.minimize(); return w.minimized; }).join()")
+        minimised=$(game_windows_titled 'ランキング名前入力' '{ w.minimize(); return w.minimized; }')
         [[ $minimised == "$expected" ]] ||
             fail "$DESKTOP, $route: GNOME Shell's minimise left the name dialog minimised '$minimised', not $expected"
         if [[ $route == wayland ]]; then
